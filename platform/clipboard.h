@@ -1,0 +1,16 @@
+// Plain-text clipboard.
+#pragma once
+
+#include <string>
+
+namespace zn {
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual bool hasText() const = 0;
+    virtual std::string text() const = 0;
+    virtual void setText(const std::string& text) = 0;
+};
+
+}  // namespace zn

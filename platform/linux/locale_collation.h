@@ -1,0 +1,25 @@
+// Text order and case-blind equality from the C library's locale (LC_COLLATE
+// and LC_CTYPE of the user's environment).
+#pragma once
+
+#include <locale.h>
+
+#include "platform/text_collation.h"
+
+namespace zn {
+
+class LocaleCollation : public TextCollation {
+public:
+    LocaleCollation();
+    ~LocaleCollation() override;
+    LocaleCollation(const LocaleCollation&) = delete;
+    LocaleCollation& operator=(const LocaleCollation&) = delete;
+
+    std::string sortKey(const std::string& text) const override;
+    bool equalIgnoringCase(const std::string& a, const std::string& b) const override;
+
+private:
+    locale_t locale_;
+};
+
+}  // namespace zn

@@ -1,0 +1,19 @@
+// Handing documents, addresses and programs to the desktop.
+#pragma once
+
+#include <string>
+
+namespace zn {
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Opens a document or an address with the desktop's handler for it.
+    // workingFolder may be empty. Failures are not reported.
+    virtual void openDocument(const std::string& target, const std::string& workingFolder) = 0;
+    // Starts a program with parameter as its single argument, never through a
+    // command interpreter. Failures are not reported.
+    virtual void startProgram(const std::string& program, const std::string& parameter) = 0;
+};
+
+}  // namespace zn

@@ -1,0 +1,18 @@
+// The locale's text order, as the bookmark list sorts and compares sites.
+#pragma once
+
+#include <string>
+
+namespace zn {
+
+class TextCollation {
+public:
+    virtual ~TextCollation() = default;
+    // A byte string whose plain byte order is the locale's case-sensitive
+    // order of the texts; computed once per row so that sorting stays cheap.
+    virtual std::string sortKey(const std::string& text) const = 0;
+    // Equality ignoring letter case, in the user's character set.
+    virtual bool equalIgnoringCase(const std::string& a, const std::string& b) const = 0;
+};
+
+}  // namespace zn

@@ -1,0 +1,45 @@
+#include "vault/entry_store.h"
+
+#include "vault/entry_cipher.h"
+
+namespace zn {
+
+std::string favoriteValueName(std::size_t index) { return "Favorite" + std::to_string(index); }
+
+void saveAllEntries(Registry& registry, const std::string& key,
+                    const std::vector<BookmarkEntry>& entries, const UnreadValues& unread) {
+    const auto batch = registry.beginBatch();
+    registry.deleteKey(RegRoot::CurrentUser, kEntriesKeyPath);
+    const auto entriesKey = registry.openKey(RegRoot::CurrentUser, kEntriesKeyPath, true);
+    if (!entriesKey) throw failedToSetData(favoriteValueName(0));
+    std::size_t index = 0;
+    for (const auto& entry : entries)
+        entriesKey->writeString(favoriteValueName(index++), Encipher(JoinRecord(entry), key));
+    // Renumbered after the rows so that they can never collide with a row's name.
+    for (const auto& value : unread) entriesKey->writeValue(favoriteValueName(index++), value);
+    batch->commit();
+}
+
+LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
+    LoadedEntries loaded;
+    const auto entriesKey = registry.openKey(RegRoot::CurrentUser, kEntriesKeyPath, true);
+    if (!entriesKey) return loaded;
+    for (const auto& name : entriesKey->valueNames()) {
+        const auto value = entriesKey->readValue(name);
+        if (!value) continue;
+        if (loaded.stoppedAtInvalidValue) {
+            loaded.unread.push_back(*value);
+            continue;
+        }
+        const std::string record = Decipher(decodeStringData(value->data), key);
+        if (record.empty()) {
+            loaded.stoppedAtInvalidValue = true;
+            loaded.unread.push_back(*value);
+            continue;
+        }
+        if (auto entry = SplitRecord(record)) loaded.entries.push_back(std::move(*entry));
+    }
+    return loaded;
+}
+
+}  // namespace zn

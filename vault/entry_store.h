@@ -1,0 +1,38 @@
+// The entry store: the whole bookmark list as one enciphered value per entry
+// under the entries key, written whole and read whole.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+#include "vault/record.h"
+
+namespace zn {
+
+inline constexpr const char* kVaultKeyPath = "\\SOFTWARE\\Halvorn\\Bookmarks";
+inline constexpr const char* kEntriesKeyPath = "\\SOFTWARE\\Halvorn\\Bookmarks\\Bookmarks";
+
+// Values a stopped load did not take into the list: the one that failed to
+// decipher and every one after it, kept byte for byte so that no save loses them.
+using UnreadValues = std::vector<RegValue>;
+
+struct LoadedEntries {
+    std::vector<BookmarkEntry> entries;  // in the store's order
+    bool stoppedAtInvalidValue = false;  // a value did not decipher under the key
+    UnreadValues unread;
+};
+
+// Name of the value that holds the entry at this list position.
+std::string favoriteValueName(std::size_t index);
+
+// Rewrites the entries key from the list, then appends the unread values,
+// as one atomic batch: a failure leaves the previous list in place and raises.
+void saveAllEntries(Registry& registry, const std::string& key,
+                    const std::vector<BookmarkEntry>& entries, const UnreadValues& unread);
+
+// Reads every value in the store's order; stops at the first that does not
+// decipher under key. A record without "|||" is skipped.
+LoadedEntries loadAllEntries(Registry& registry, const std::string& key);
+
+}  // namespace zn

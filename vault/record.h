@@ -1,0 +1,25 @@
+// The plain record one bookmark is flattened into before enciphering:
+// site|||description&&&user@@@password. There is no escaping; a separator
+// typed inside a field moves text on reading, and stored data depends on that
+// exact behaviour, so it stays.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace zn {
+
+struct BookmarkEntry {
+    std::string site;
+    std::string description;
+    std::string userName;
+    std::string password;
+
+    bool operator==(const BookmarkEntry&) const = default;
+};
+
+std::string JoinRecord(const BookmarkEntry& entry);
+// Nothing when the record holds no "|||".
+std::optional<BookmarkEntry> SplitRecord(const std::string& record);
+
+}  // namespace zn
