@@ -1,0 +1,122 @@
+// The main window's logic: start-up, first run, the lock and list panels,
+// hiding and showing, unlocking, saving, closing and the end of the session.
+// It owns the bookmark list, which is the only copy of the entries in memory.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/bookmark_list.h"
+#include "app/dialogs.h"
+#include "app/handler_dispatcher.h"
+#include "app/main_window_view.h"
+#include "platform/hotkeys.h"
+#include "platform/keyboard_layout.h"
+#include "platform/message_boxes.h"
+#include "platform/registry.h"
+#include "platform/text_collation.h"
+#include "platform/timers.h"
+#include "platform/tray_icon.h"
+#include "settings/settings.h"
+#include "vault/entry_store.h"
+
+namespace zn {
+
+inline constexpr const char* kApplicationTitle = "Zintrel";
+inline constexpr const char* kInvalidPasswordMessage = "You have entered an invalid password.";
+inline constexpr const char* kCloseQuestion =
+    "If you close Zintrel you will not be able to use it again until you restart the "
+    "program.  Are you sure that you want to close Zintrel?";
+
+// The row a new vault starts with.
+inline constexpr const char* kSampleSite = "https://halvorn.example/";
+inline constexpr const char* kSampleDescription = "Halvorn";
+
+inline constexpr int kLockPanelWidth = 185;
+inline constexpr int kLockPanelHeight = 97;
+inline constexpr int kListPanelWidth = 631;
+inline constexpr int kListPanelHeight = 319;
+inline constexpr int kStartDelayMs = 500;
+inline constexpr int kFirstViewDelayMs = 1000;
+
+// Everything outside the window that the main window reaches.
+struct MainWindowServices {
+    Registry& registry;
+    MessageBoxes& messages;
+    Timers& timers;
+    const TextCollation& collation;
+    Hotkeys& hotkeys;
+    const KeyboardLayout& keyboard;
+    TrayIcon& tray;
+    AppDialogs& dialogs;
+    std::string executablePath;          // the running program, for autostart
+    std::vector<std::string> arguments;  // the command line, without the program
+};
+
+class TForm1 {
+public:
+    TForm1(MainWindowServices services, MainWindowView& view);
+    ~TForm1();
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    // Program start: arms the start timer, which runs initprogram.
+    void FormCreate();
+    void initprogram();
+
+    void ShowLockPanel();
+    void ShowListPanel();
+    void ShowWindow();
+    void HideWindow();
+
+    // The lock panel's OK and Cancel buttons, the list panel's "&Hide".
+    void UnlockClick();
+    void LockCancelClick() { HideWindow(); }
+    void BitBtn3Click() { HideWindow(); }
+
+    // The window became hidden, for whatever reason.
+    void FormHide() { ShowLockPanel(); }
+    // The application was minimised.
+    void ApplicationMinimize();
+    // A request to close the window: true when it may close.
+    bool FormCloseQuery();
+    // The session is ending: close without asking.
+    void QueryEndSession() { endingSession_ = true; }
+    // A global hotkey was pressed.
+    void WMHotkey(int id);
+
+    void saveAllEntries();
+    void loadAllEntries();
+
+    BookmarkList& list() { return list_; }
+    const HandlerDispatcher& dispatcher() const { return dispatcher_; }
+    const Settings& settings() const { return settings_; }
+    const std::string& verifier() const { return verifier_; }
+    const std::string& installFolder() const { return installFolder_; }
+    bool unlocked() const { return unlocked_; }
+    bool listLoaded() const { return listLoaded_; }
+    bool endingSession() const { return endingSession_; }
+
+private:
+    bool runFirstRunSetup();
+    void readSettings();
+    void centreWindowOn(int panelWidth, int panelHeight);
+    bool startsHidden() const;
+
+    MainWindowServices services_;
+    MainWindowView& view_;
+    HandlerDispatcher dispatcher_;
+    BookmarkList list_;
+    UnreadValues unread_;
+    std::unique_ptr<RegistryKey> settingsKey_;
+    Settings settings_;
+    std::string verifier_;
+    std::string installFolder_;
+    bool listLoaded_ = false;
+    bool unlocked_ = false;
+    bool endingSession_ = false;
+    bool minimiseHides_ = false;
+};
+
+}  // namespace zn

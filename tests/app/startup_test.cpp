@@ -1,0 +1,183 @@
+// Start-up, first run, locking and the two panels.
+#include "tests/app/app_fixture.h"
+
+namespace zn::testing {
+namespace {
+
+using StartUp = AppFixture;
+
+TEST_F(StartUp, FirstRunStoresTheVerifierTheSampleRowAndAutostart) {
+    dialogs.typePasswords({"secret1", "secret2"});  // do not match
+    dialogs.typePasswords({"abc", "abc"});          // too short
+    dialogs.typePasswords({"secret", "secret"});
+    start();
+
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text,
+              "The passwords that you entered do not match.  Please try again.");
+    EXPECT_EQ(messages.shown[1].text,
+              "The passwords that you entered must be atleast 5 characters.  Please try again.");
+    EXPECT_EQ(dialogs.aboutBoxes, 1);
+
+    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
+              MakeVerifier("secret") + '\0');
+    EXPECT_EQ(decodeStringData(registry.value(RegRoot::CurrentUser, kRunKeyPath, "Bookmarks")->data),
+              std::string(kProgramPath) + " /S");
+    EXPECT_EQ(storedEntries(),
+              (std::vector<BookmarkEntry>{{kSampleSite, kSampleDescription, "", ""}}));
+    EXPECT_TRUE(form->listLoaded());
+    EXPECT_FALSE(form->unlocked());
+
+    // About a second later the list panel shows, without asking for the password.
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(timers.nextDelay(), kFirstViewDelayMs);
+    timers.fireNext();
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(view.panel, Panel::List);
+    EXPECT_EQ(view.caption, "Zintrel");
+    EXPECT_EQ(view.width, 631 + 15);
+    EXPECT_EQ(view.height, 319 + 32);
+    EXPECT_EQ(view.left, 1024 / 2 - 631 / 2);
+    EXPECT_EQ(view.top, 768 / 2 - 319 / 2);
+}
+
+TEST_F(StartUp, FirstRunClosedWithoutOkWritesNothingAndAsksAgainNextTime) {
+    dialogs.typePasswords({"", "", false});
+    start();
+    EXPECT_FALSE(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password"));
+    EXPECT_FALSE(registry.value(RegRoot::CurrentUser, kRunKeyPath, "Bookmarks"));
+    EXPECT_FALSE(registry.keyExists(RegRoot::CurrentUser, kEntriesKeyPath));
+    EXPECT_EQ(dialogs.aboutBoxes, 0);
+
+    // Every unlock fails, even an empty one.
+    timers.fireNext();
+    EXPECT_EQ(view.panel, Panel::Lock);
+    for (const char* typed : {"", "*", "anything"}) {
+        view.passwordField = typed;
+        form->UnlockClick();
+    }
+    EXPECT_EQ(messages.shown.size(), 3u);
+    EXPECT_FALSE(form->unlocked());
+
+    dialogs.typePasswords({"secret", "secret"});
+    start();
+    EXPECT_EQ(dialogs.passwordDialogs, 2);
+}
+
+TEST_F(StartUp, TheCloseRequestIsRefusedAfterARefusedOk) {
+    dialogs.typePasswords({"abc", "abc"});         // refused: too short
+    dialogs.typePasswords({"", "", false});        // Esc: refused while may-close is clear
+    dialogs.typePasswords({"secret", "secret"});   // accepted
+    start();
+    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
+              MakeVerifier("secret") + '\0');
+}
+
+TEST_F(StartUp, HiddenStartShowsNothingUntilCalled) {
+    storeVault({{"http://a.example", "", "", ""}});
+    start({"/s"});
+    EXPECT_TRUE(timers.pending.empty());
+    EXPECT_FALSE(view.visible);
+    EXPECT_TRUE(view.minimized);
+
+    form->WMHotkey(0);
+    EXPECT_TRUE(view.visible);
+    EXPECT_FALSE(view.minimized);
+    EXPECT_EQ(view.panel, Panel::Lock);
+    form->WMHotkey(0);
+    EXPECT_FALSE(view.visible);
+}
+
+TEST_F(StartUp, NormalStartShowsTheCentredLockPanelAfterASecond) {
+    storeVault({});
+    start({"/other"});
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(timers.nextDelay(), kFirstViewDelayMs);
+    view.passwordField = "left over";
+    timers.fireNext();
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(view.panel, Panel::Lock);
+    EXPECT_EQ(view.caption, "Enter Password");
+    EXPECT_EQ(view.passwordField, "");
+    EXPECT_TRUE(view.passwordFocused);
+    EXPECT_EQ(view.left, 512 - 92);  // halves rounded toward zero
+    EXPECT_EQ(view.top, 384 - 48);
+    EXPECT_EQ(view.width, 185 + 12);
+    EXPECT_EQ(view.height, 97 + 32);
+}
+
+TEST_F(StartUp, OnlyTheRightPasswordUnlocks) {
+    storeVault({{"http://b.example", "B", "bob", "pw"}, {"http://a.example", "A", "", ""}});
+    start();
+    timers.fireNext();
+
+    view.passwordField = "wrong password";
+    form->UnlockClick();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(messages.shown[0].text, "You have entered an invalid password.");
+    EXPECT_EQ(view.passwordField, "wrong password");
+    EXPECT_EQ(view.panel, Panel::Lock);
+    EXPECT_TRUE(form->list().empty());
+
+    view.passwordField = kMasterPassword;
+    form->UnlockClick();
+    EXPECT_TRUE(form->unlocked());
+    EXPECT_EQ(view.panel, Panel::List);
+    EXPECT_EQ(siteColumn(), (std::vector<std::string>{"http://a.example", "http://b.example"}));
+    EXPECT_EQ(form->list().at(1), (BookmarkEntry{"http://b.example", "B", "bob", "pw"}));
+}
+
+TEST_F(StartUp, EntriesAreReadOnlyAtTheFirstUnlock) {
+    storeVault({{"http://a.example", "", "", ""}});
+    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass", {RegType::Dword, encodeDwordData(0)});
+    startUnlocked();
+    saveAllEntries(registry, form->verifier(), {}, {});  // changed behind the program's back
+    form->HideWindow();
+    form->ShowWindow();
+    view.passwordField = kMasterPassword;
+    form->UnlockClick();
+    EXPECT_EQ(siteColumn(), (std::vector<std::string>{"http://a.example"}));
+}
+
+TEST_F(StartUp, KeepPassDecidesWhetherShowingAsksAgain) {
+    storeVault({});
+    startUnlocked();
+    form->HideWindow();
+    EXPECT_FALSE(view.visible);
+    form->ShowWindow();
+    EXPECT_EQ(view.panel, Panel::List);
+
+    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass", {RegType::Dword, encodeDwordData(0)});
+    startUnlocked();
+    form->HideWindow();
+    form->ShowWindow();
+    EXPECT_EQ(view.panel, Panel::Lock);
+    EXPECT_EQ(view.passwordField, "");
+}
+
+TEST_F(StartUp, MinimisingHidesTheWindow) {
+    storeVault({});
+    startUnlocked();
+    form->ApplicationMinimize();
+    EXPECT_FALSE(view.visible);
+}
+
+TEST_F(StartUp, AStoppedLoadShowsTheRowsSoFarAndLosesNothing) {
+    storeVault({{"http://a.example", "", "", ""}, {"http://c.example", "", "", ""}});
+    const std::string foreign = Encipher("http://x|||&&&@@@", MakeVerifier("other")) + '\0';
+    registry.setValue(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite1", {RegType::String, foreign});
+    startUnlocked();
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "You have entered an invalid password.");
+    EXPECT_EQ(siteColumn(), (std::vector<std::string>{"http://a.example"}));
+    EXPECT_EQ(view.panel, Panel::List);
+
+    form->list().add({"http://b.example", "", "", ""});
+    form->saveAllEntries();
+    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite2")->data, foreign);
+    EXPECT_EQ(registry.valueNames(RegRoot::CurrentUser, kEntriesKeyPath).size(), 3u);
+}
+
+}  // namespace
+}  // namespace zn::testing

@@ -1,0 +1,16 @@
+#include "tests/fakes/fake_ports.h"
+
+#include <cctype>
+
+namespace zn::testing {
+
+bool ByteCollation::equalIgnoringCase(const std::string& a, const std::string& b) const {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace zn::testing

@@ -1,0 +1,104 @@
+// The cipher and the record format are persisted: these vectors are fixed
+// bytes, never re-derived from the code under test.
+#include <gtest/gtest.h>
+
+#include "vault/entry_cipher.h"
+#include "vault/record.h"
+
+namespace zn {
+namespace {
+
+TEST(CipherDraws, SeedZeroGivesTheKnownSequence) {
+    CipherDraws draws(0);
+    const unsigned expected[] = {0, 3, 86, 20, 27, 67, 31, 16};
+    for (unsigned value : expected) EXPECT_EQ(draws.next(), value);
+}
+
+TEST(CipherDraws, SeedIsTheUnsignedByteSumOfTheKey) {
+    // "\xFF\x01" sums to 256, which must not be taken as signed chars (-1 + 1 = 0).
+    CipherDraws fromKey = CipherDraws::fromKey("\xFF\x01");
+    CipherDraws fromSeed(256);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(fromKey.next(), fromSeed.next());
+    EXPECT_NE(CipherDraws::fromKey("\xFF\x01").next(), CipherDraws(0).next());
+}
+
+TEST(Encipher, KnownVectorsUnderAnEmptyKey) {
+    EXPECT_EQ(Encipher("abc", ""), std::string("\x2A\x64\xB8\x77"));
+    // 0xFA + 86 wraps to 0x50; 0xAA + 86 wraps to exactly zero.
+    EXPECT_EQ(Encipher(std::string("\x00\xFA", 2), ""), std::string("\x2A\x03\x50", 3));
+    EXPECT_EQ(Encipher("x\xAA", ""), std::string("\x2A\x7B\x00", 3));
+}
+
+TEST(Encipher, OnlyTheKeysByteSumMatters) {
+    EXPECT_EQ(Encipher("secret record", "ab"), Encipher("secret record", "ba"));
+    EXPECT_EQ(Encipher("secret record", "ab"), Encipher("secret record", "ab"));
+    EXPECT_NE(Encipher("secret record", "ab"), Encipher("secret record", "ac"));
+}
+
+TEST(Decipher, RoundTripsEveryByteValue) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    for (const char* key : {"", "k", "a longer key \xE9\xFF"})
+        EXPECT_EQ(Decipher(Encipher(all, key), key), all);
+}
+
+TEST(Decipher, WrongKeyOrForeignTextGivesEmpty) {
+    EXPECT_EQ(Decipher("", "key"), "");
+    // Keys whose first draws differ cannot turn the marker back into "*".
+    EXPECT_EQ(Decipher(Encipher("plain", ""), "zzzzzz"), "");
+    EXPECT_EQ(Decipher("not from the cipher", "key"), "");
+    // Only the marker is there: an empty plain text.
+    EXPECT_EQ(Decipher(Encipher("", "key"), "key"), "");
+}
+
+TEST(MakeVerifier, IsThePasswordEncipheredUnderItself) {
+    EXPECT_EQ(MakeVerifier("hello"), Encipher("hello", "hello"));
+    EXPECT_EQ(MakeVerifier("hello").size(), 6u);
+    EXPECT_NE(MakeVerifier("hello"), MakeVerifier("hellp"));
+}
+
+TEST(Record, JoinsWithTheThreeSeparators) {
+    EXPECT_EQ(JoinRecord({"http://a", "A", "me", "pw"}), "http://a|||A&&&me@@@pw");
+    EXPECT_EQ(JoinRecord({"site", "", "", ""}), "site|||&&&@@@");
+}
+
+TEST(Record, SplitGivesBackEveryFieldIncludingEmptyOnes) {
+    for (const BookmarkEntry& entry : {BookmarkEntry{"http://a", "A", "me", "pw"},
+                                      BookmarkEntry{"", "", "", ""},
+                                      BookmarkEntry{"s", "", "u", ""}}) {
+        const auto split = SplitRecord(JoinRecord(entry));
+        ASSERT_TRUE(split);
+        EXPECT_EQ(*split, entry);
+    }
+}
+
+TEST(Record, WithoutSiteSeparatorThereIsNoEntry) {
+    EXPECT_FALSE(SplitRecord("just text&&&user@@@pw"));
+    EXPECT_FALSE(SplitRecord(""));
+}
+
+TEST(Record, SeparatorsInsideFieldsMoveTextAsStoredDataExpects) {
+    // "@@@" in an earlier field pulls text into the password; in the site it
+    // takes the site separator with it, and the record no longer reads at all.
+    EXPECT_FALSE(SplitRecord(JoinRecord({"a@@@b", "d", "u", "p"})));
+    EXPECT_EQ(*SplitRecord(JoinRecord({"s", "d@@@x", "u", "p"})),
+              (BookmarkEntry{"s", "d", "", "x&&&u@@@p"}));
+    EXPECT_EQ(*SplitRecord(JoinRecord({"s", "d", "u@@@x", "p"})),
+              (BookmarkEntry{"s", "d", "u", "x@@@p"}));
+    // ... but inside the password it is harmless.
+    EXPECT_EQ(*SplitRecord(JoinRecord({"s", "d", "u", "p@@@q"})),
+              (BookmarkEntry{"s", "d", "u", "p@@@q"}));
+    // "&&&" in the site or description moves text into the user name.
+    EXPECT_EQ(*SplitRecord(JoinRecord({"s", "d&&&x", "u", "p"})),
+              (BookmarkEntry{"s", "d", "x&&&u", "p"}));
+    EXPECT_EQ(*SplitRecord(JoinRecord({"s", "d", "u&&&x", "p"})),
+              (BookmarkEntry{"s", "d", "u&&&x", "p"}));
+    // "|||" in the site cuts it short; later it is harmless.
+    EXPECT_EQ(*SplitRecord(JoinRecord({"a|||b", "d", "u", "p"})),
+              (BookmarkEntry{"a", "b|||d", "u", "p"}));
+    EXPECT_EQ(*SplitRecord(JoinRecord({"s", "d|||x", "u|||y", "p|||z"})),
+              (BookmarkEntry{"s", "d|||x", "u|||y", "p|||z"}));
+}
+
+}  // namespace
+}  // namespace zn
