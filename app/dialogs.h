@@ -6,6 +6,7 @@ namespace zn {
 
 class TwPassword;
 class TwAbout;
+class TwAdd;
 
 class AppDialogs {
 public:
@@ -13,6 +14,8 @@ public:
     // True when the dialog ended with OK.
     virtual bool runPasswordDialog(TwPassword& dialog) = 0;
     virtual void runAboutBox(TwAbout& dialog) = 0;
+    // The entry dialog, modal, with the caption and fields the logic set.
+    virtual bool runEntryDialog(TwAdd& dialog) = 0;
 };
 
 }  // namespace zn

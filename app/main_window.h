@@ -11,10 +11,13 @@
 #include "app/dialogs.h"
 #include "app/handler_dispatcher.h"
 #include "app/main_window_view.h"
+#include "app/entry_dialog.h"
+#include "platform/clipboard.h"
 #include "platform/hotkeys.h"
 #include "platform/keyboard_layout.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/text_collation.h"
 #include "platform/timers.h"
 #include "platform/tray_icon.h"
@@ -50,6 +53,8 @@ struct MainWindowServices {
     const KeyboardLayout& keyboard;
     TrayIcon& tray;
     AppDialogs& dialogs;
+    Clipboard& clipboard;
+    Shell& shell;
     std::string executablePath;          // the running program, for autostart
     std::vector<std::string> arguments;  // the command line, without the program
 };
@@ -109,6 +114,7 @@ private:
     HandlerDispatcher dispatcher_;
     BookmarkList list_;
     UnreadValues unread_;
+    TwAdd wAdd_;  // made once, reused by Add, Edit and Paste
     std::unique_ptr<RegistryKey> settingsKey_;
     Settings settings_;
     std::string verifier_;

@@ -15,6 +15,9 @@ using ShortcutValue = std::uint16_t;
 inline constexpr ShortcutValue kShortcutShift = 0x2000;
 inline constexpr ShortcutValue kShortcutCtrl = 0x4000;
 inline constexpr ShortcutValue kShortcutAlt = 0x8000;
+inline constexpr ShortcutValue kShortcutKeyMask = 0x00FF;
+inline constexpr ShortcutValue kShortcutModifierMask =
+    kShortcutShift | kShortcutCtrl | kShortcutAlt;
 
 inline constexpr const char* kDefaultActivateKey = "Ctrl+Alt+P";
 inline constexpr const char* kDefaultFavoriteKey = "Ctrl+Alt+B";
@@ -35,5 +38,10 @@ unsigned registrationModifiers(ShortcutValue shortcut);
 // Splits the value as the hidden key converter does (key code = low byte)
 // and registers it. The result is not examined by any caller.
 void registerHotkey(Hotkeys& hotkeys, int id, ShortcutValue shortcut);
+
+// What an options-dialog hotkey field keeps of a typed combination: one
+// without a modifier, or with Shift alone, gets Ctrl+Alt as its modifiers.
+// A value without a key stays 0.
+ShortcutValue acceptedHotkeyCombination(ShortcutValue typed);
 
 }  // namespace zn

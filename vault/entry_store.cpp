@@ -9,6 +9,12 @@ std::string favoriteValueName(std::size_t index) { return "Favorite" + std::to_s
 void saveAllEntries(Registry& registry, const std::string& key,
                     const std::vector<BookmarkEntry>& entries, const UnreadValues& unread) {
     const auto batch = registry.beginBatch();
+    writeAllEntries(registry, key, entries, unread);
+    batch->commit();
+}
+
+void writeAllEntries(Registry& registry, const std::string& key,
+                     const std::vector<BookmarkEntry>& entries, const UnreadValues& unread) {
     registry.deleteKey(RegRoot::CurrentUser, kEntriesKeyPath);
     const auto entriesKey = registry.openKey(RegRoot::CurrentUser, kEntriesKeyPath, true);
     if (!entriesKey) throw failedToSetData(favoriteValueName(0));
@@ -17,7 +23,6 @@ void saveAllEntries(Registry& registry, const std::string& key,
         entriesKey->writeString(favoriteValueName(index++), Encipher(JoinRecord(entry), key));
     // Renumbered after the rows so that they can never collide with a row's name.
     for (const auto& value : unread) entriesKey->writeValue(favoriteValueName(index++), value);
-    batch->commit();
 }
 
 LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {

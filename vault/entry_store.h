@@ -31,6 +31,10 @@ std::string favoriteValueName(std::size_t index);
 void saveAllEntries(Registry& registry, const std::string& key,
                     const std::vector<BookmarkEntry>& entries, const UnreadValues& unread);
 
+// The same writes, inside a batch the caller holds open.
+void writeAllEntries(Registry& registry, const std::string& key,
+                     const std::vector<BookmarkEntry>& entries, const UnreadValues& unread);
+
 // Reads every value in the store's order; stops at the first that does not
 // decipher under key. A record without "|||" is skipped.
 LoadedEntries loadAllEntries(Registry& registry, const std::string& key);

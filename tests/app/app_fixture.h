@@ -27,10 +27,13 @@ protected:
         saveAllEntries(registry, verifier, entries, {});
     }
 
+    // Starts the program afresh on the same store, as a new run would.
     TForm1& start(std::vector<std::string> arguments = {}) {
+        timers.pending.clear();
+        form.reset();
         form = std::make_unique<TForm1>(
             MainWindowServices{registry, messages, timers, collation, hotkeys, keyboard, tray,
-                               dialogs, kProgramPath, std::move(arguments)},
+                               dialogs, clipboard, shell, kProgramPath, std::move(arguments)},
             view);
         view.attach(*form);
         form->FormCreate();
@@ -67,6 +70,8 @@ protected:
     FakeKeyboardLayout keyboard;
     FakeTrayIcon tray;
     FakeDialogs dialogs;
+    FakeClipboard clipboard;
+    RecordingShell shell;
     FakeMainWindowView view;
     std::unique_ptr<TForm1> form;
 };

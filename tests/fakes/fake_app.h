@@ -5,14 +5,17 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/about_box.h"
 #include "app/dialogs.h"
+#include "app/entry_dialog.h"
 #include "app/main_window.h"
 #include "app/main_window_view.h"
 #include "app/password_dialog.h"
+#include "settings/options_dialog.h"
 
 namespace zn::testing {
 
@@ -92,6 +95,58 @@ public:
         dialog.BitBtn1Click();
     }
 
+    // What the next entry dialog does: the four fields it ends with (nullopt:
+    // leave them as the logic filled them) and whether OK is pressed.
+    struct EntryDialogScript {
+        std::optional<BookmarkEntry> typed;
+        bool pressOk = true;
+        std::function<void()> whileOpen;  // e.g. a hotkey arriving meanwhile
+    };
+    void typeEntry(EntryDialogScript script) { entryScripts.push_back(std::move(script)); }
+
+    bool runEntryDialog(TwAdd& dialog) override {
+        shownEntryDialogs.push_back(dialog);  // as the dialog opened
+        if (entryScripts.empty()) return false;
+        auto script = std::move(entryScripts.front());
+        entryScripts.pop_front();
+        if (script.whileOpen) script.whileOpen();
+        if (script.typed) {
+            dialog.Edit1 = script.typed->site;
+            dialog.Edit2 = script.typed->description;
+            dialog.Edit3 = script.typed->userName;
+            dialog.Edit4 = script.typed->password;
+        }
+        return script.pressOk;
+    }
+
+    // What the next options dialog does: changes its controls (and may press
+    // its own buttons) and ends with OK or not.
+    struct OptionsDialogScript {
+        std::function<void(TwOptions&)> change;
+        bool pressOk = true;
+    };
+    void useOptions(OptionsDialogScript script) { optionsScripts.push_back(std::move(script)); }
+
+    bool runOptionsDialog(TwOptions& dialog) override {
+        shownOptions.push_back(dialog);  // the controls as the dialog opened
+        if (optionsScripts.empty()) return false;
+        auto script = std::move(optionsScripts.front());
+        optionsScripts.pop_front();
+        if (script.change) script.change(dialog);
+        return script.pressOk;
+    }
+
+    std::optional<std::string> chooseProgram(const std::string& initialFile) override {
+        chooseProgramStartedAt.push_back(initialFile);
+        return chosenProgram;
+    }
+
+    std::deque<OptionsDialogScript> optionsScripts;
+    std::vector<TwOptions> shownOptions;
+    std::optional<std::string> chosenProgram;
+    std::vector<std::string> chooseProgramStartedAt;
+    std::deque<EntryDialogScript> entryScripts;
+    std::vector<TwAdd> shownEntryDialogs;
     std::deque<PasswordDialogScript> passwordScripts;
     int passwordDialogs = 0;
     int aboutBoxes = 0;

@@ -1,0 +1,28 @@
+# The Debian packages the build, the tests and the programs need; sourced by
+# the start and test commands, which install whatever is missing.
+ZINTREL_PACKAGES=(
+    build-essential cmake pkg-config
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins
+    libsqlite3-dev libxcb1-dev libxcb-keysyms1-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core
+)
+
+install_missing_packages() {
+    local missing=() package
+    for package in "${ZINTREL_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build_zintrel() {
+    cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$ROOT/build" -j"$(nproc)"
+}

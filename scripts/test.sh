@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs every test: the unit
+# and view tests, and the end-to-end tests of the real programs under Xvfb.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$ROOT/scripts/packages.sh"
+install_missing_packages
+build_zintrel
+cd "$ROOT/build"
+ctest --output-on-failure -j2
