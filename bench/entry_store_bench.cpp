@@ -1,0 +1,178 @@
+// Save all and load all of a 10,000-entry list through the entry store on
+// the SQLite registry, beside plain SQLite doing the least the same work
+// needs: the same enciphered bytes into one table in one transaction, and back.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "platform/linux/sqlite_registry.h"
+#include "vault/entry_cipher.h"
+#include "vault/entry_store.h"
+#include "vault/record.h"
+
+namespace {
+
+constexpr int kEntryCount = 10'000;
+
+// Typical sizes: site ~30 bytes, description ~20, user ~10, password ~12.
+std::vector<zn::BookmarkEntry> sampleEntries() {
+    std::vector<zn::BookmarkEntry> entries;
+    for (int i = 0; i < kEntryCount; ++i) {
+        const std::string n = std::to_string(100000 + i);
+        entries.push_back({"https://www.site" + n + ".example/", "Description of " + n, "user" + n,
+                           "pw" + n + "!x2"});
+    }
+    return entries;
+}
+
+const std::string& benchKey() {
+    static const std::string key = zn::MakeVerifier("benchmark password");
+    return key;
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "znbench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::unique_ptr<zn::SqliteRegistry> openStore(const TempFolder& folder) {
+    return zn::SqliteRegistry::open((folder / "registry.db").string(),
+                                    {.busyTimeoutMs = 5000,
+                                     .autostartFolder = folder / "autostart",
+                                     .shellFolders = zn::ShellFolderPaths{"/d", "/s", "/f"}});
+}
+
+void BM_SaveAllEntries(benchmark::State& state) {
+    TempFolder folder;
+    const auto registry = openStore(folder);
+    const auto entries = sampleEntries();
+    for (auto _ : state) zn::saveAllEntries(*registry, benchKey(), entries, {});
+    state.SetItemsProcessed(state.iterations() * kEntryCount);
+}
+
+void BM_LoadAllEntries(benchmark::State& state) {
+    TempFolder folder;
+    const auto registry = openStore(folder);
+    zn::saveAllEntries(*registry, benchKey(), sampleEntries(), {});
+    for (auto _ : state) {
+        const auto loaded = zn::loadAllEntries(*registry, benchKey());
+        if (loaded.entries.size() != kEntryCount) state.SkipWithError("lost entries");
+        benchmark::DoNotOptimize(loaded);
+    }
+    state.SetItemsProcessed(state.iterations() * kEntryCount);
+}
+
+// --- the plain SQLite baseline, with the store's journal settings
+
+class PlainTable {
+public:
+    explicit PlainTable(const std::filesystem::path& path) {
+        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("open");
+        execute(
+            "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"
+            "CREATE TABLE blobs (id INTEGER PRIMARY KEY, data BLOB NOT NULL)");
+        sqlite3_prepare_v2(db_, "INSERT INTO blobs (data) VALUES (?)", -1, &insert_, nullptr);
+        sqlite3_prepare_v2(db_, "SELECT data FROM blobs ORDER BY id", -1, &select_, nullptr);
+    }
+    ~PlainTable() {
+        sqlite3_finalize(insert_);
+        sqlite3_finalize(select_);
+        sqlite3_close(db_);
+    }
+    PlainTable(const PlainTable&) = delete;
+    PlainTable& operator=(const PlainTable&) = delete;
+
+    void replaceAll(const std::vector<std::string>& blobs) {
+        execute("BEGIN IMMEDIATE; DELETE FROM blobs");
+        for (const auto& blob : blobs) {
+            sqlite3_bind_blob(insert_, 1, blob.data(), static_cast<int>(blob.size()),
+                              SQLITE_STATIC);
+            sqlite3_step(insert_);
+            sqlite3_reset(insert_);
+        }
+        execute("COMMIT");
+    }
+
+    std::vector<std::string> readAll() {
+        std::vector<std::string> blobs;
+        while (sqlite3_step(select_) == SQLITE_ROW)
+            blobs.emplace_back(static_cast<const char*>(sqlite3_column_blob(select_, 0)),
+                               static_cast<std::size_t>(sqlite3_column_bytes(select_, 0)));
+        sqlite3_reset(select_);
+        return blobs;
+    }
+
+private:
+    void execute(const char* sql) {
+        if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
+    }
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+};
+
+std::vector<std::string> sampleBlobs() {
+    std::vector<std::string> blobs;
+    for (const auto& entry : sampleEntries())
+        blobs.push_back(zn::encodeStringData(zn::Encipher(zn::JoinRecord(entry), benchKey())));
+    return blobs;
+}
+
+void BM_PlainSqliteInsert(benchmark::State& state) {
+    TempFolder folder;
+    PlainTable table(folder / "plain.db");
+    const auto blobs = sampleBlobs();
+    for (auto _ : state) table.replaceAll(blobs);
+    state.SetItemsProcessed(state.iterations() * kEntryCount);
+}
+
+void BM_PlainSqliteSelect(benchmark::State& state) {
+    TempFolder folder;
+    PlainTable table(folder / "plain.db");
+    table.replaceAll(sampleBlobs());
+    for (auto _ : state) {
+        const auto blobs = table.readAll();
+        if (blobs.size() != kEntryCount) state.SkipWithError("lost rows");
+        benchmark::DoNotOptimize(blobs);
+    }
+    state.SetItemsProcessed(state.iterations() * kEntryCount);
+}
+
+// What load costs before the store is involved: deciphering and splitting.
+void BM_DecipherAndSplitOnly(benchmark::State& state) {
+    const auto blobs = sampleBlobs();
+    for (auto _ : state) {
+        std::size_t entries = 0;
+        for (const auto& blob : blobs)
+            entries +=
+                zn::SplitRecord(zn::Decipher(zn::decodeStringData(blob), benchKey())).has_value();
+        benchmark::DoNotOptimize(entries);
+    }
+    state.SetItemsProcessed(state.iterations() * kEntryCount);
+}
+
+}  // namespace
+
+BENCHMARK(BM_SaveAllEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadAllEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainSqliteInsert)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainSqliteSelect)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecipherAndSplitOnly)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,55 @@
+// The registry port over one SQLite database file, shared safely by every
+// process of the user (a second vault, setup, the znreg tool).
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/linux/shell_folders.h"
+#include "platform/registry.h"
+
+namespace zn {
+
+struct SqliteRegistryOptions {
+    // How long to wait for another process's write to finish before giving up.
+    int busyTimeoutMs = 5000;
+    // Where Run values are mirrored; by default $XDG_CONFIG_HOME/autostart.
+    std::optional<std::filesystem::path> autostartFolder;
+    // What a new store is seeded with; by default from the environment.
+    std::optional<ShellFolderPaths> shellFolders;
+};
+
+class SqliteRegistry : public Registry {
+public:
+    // Opens the store, creating it (folder 0700, file 0600, seeded shell
+    // folders) when missing. Raises RegistryError when the file is not a
+    // registry database or stays locked; such a file is left untouched.
+    static std::unique_ptr<SqliteRegistry> open(const std::string& path,
+                                                const SqliteRegistryOptions& options = {});
+    ~SqliteRegistry() override;
+
+    std::unique_ptr<RegistryKey> openKey(RegRoot root, const std::string& path,
+                                         bool create) override;
+    // Roots cannot be deleted: that raises RegistryError.
+    bool deleteKey(RegRoot root, const std::string& path) override;
+    std::unique_ptr<RegistryBatch> beginBatch() override;
+
+    // For the command-line tool: names of the key's sub-keys as stored, in
+    // the registry's order (alphabetical, ignoring case); empty when the key is missing.
+    std::vector<std::string> subKeyNames(RegRoot root, const std::string& path) const;
+    // The key's path with each name as stored; nullopt when the key is missing.
+    std::optional<std::string> storedPath(RegRoot root, const std::string& path) const;
+
+    const std::string& path() const;
+
+    class Store;
+
+private:
+    explicit SqliteRegistry(std::shared_ptr<Store> store);
+    std::shared_ptr<Store> store_;
+};
+
+}  // namespace zn

@@ -1,0 +1,209 @@
+// The behaviour every registry store must share, run against the in-memory
+// fake the rules' tests use and against the SQLite store the programs use.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "platform/linux/sqlite_registry.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/registry/registry_test_support.h"
+#include "vault/entry_store.h"
+
+namespace zn::testing {
+namespace {
+
+struct FakeStore {
+    FakeRegistry fake;
+    Registry& registry() { return fake; }
+    void failValueWritesAfter(int count) { fake.failWritesAfter(count); }
+};
+
+struct SqliteStore {
+    TempFolder folder;
+    std::unique_ptr<SqliteRegistry> store = SqliteRegistry::open(
+        (folder / "registry.db").string(),
+        {.busyTimeoutMs = 5000,
+         .autostartFolder = folder / "autostart",
+         .shellFolders = ShellFolderPaths{"/desktop", "/start", "/favorites"}});
+    Registry& registry() { return *store; }
+
+    // Another connection installs a trigger, the way a full disk or a
+    // foreign writer would make the store refuse a write half-way.
+    void failValueWritesAfter(int count) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(store->path().c_str(), &db), SQLITE_OK);
+        const std::string sql =
+            "CREATE TRIGGER fail_writes BEFORE INSERT ON registry_values "
+            "WHEN (SELECT count(*) FROM registry_values WHERE key_id = NEW.key_id) >= " +
+            std::to_string(count) + " BEGIN SELECT RAISE(ABORT, 'refused'); END";
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+};
+
+template <typename Store>
+class RegistryConformance : public ::testing::Test {
+protected:
+    Registry& registry() { return store_.registry(); }
+    std::unique_ptr<RegistryKey> key(const std::string& path) {
+        return registry().openKey(RegRoot::CurrentUser, path, true);
+    }
+    Store store_;
+};
+
+using Stores = ::testing::Types<FakeStore, SqliteStore>;
+TYPED_TEST_SUITE(RegistryConformance, Stores);
+
+TYPED_TEST(RegistryConformance, NamesIgnoreLetterCaseAndKeepTheFirstSpelling) {
+    this->key("Software\\Halvorn")->writeString("MixedCase", "first");
+    const auto again = this->registry().openKey(RegRoot::CurrentUser, "SOFTWARE\\halvorn", false);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->readString("mixedCASE"), "first");
+    again->writeString("MIXEDCASE", "second");
+    EXPECT_EQ(again->valueNames(), std::vector<std::string>{"MixedCase"});
+    EXPECT_EQ(again->readString("MixedCase"), "second");
+}
+
+TYPED_TEST(RegistryConformance, PathsIgnoreLeadingAndEmptySeparators) {
+    this->key("\\A\\\\B\\")->writeInteger("n", 7);
+    const auto same = this->registry().openKey(RegRoot::CurrentUser, "a\\b", false);
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->readInteger("N"), 7u);
+}
+
+TYPED_TEST(RegistryConformance, OpenWithoutCreateOnMissingKeyGivesNothing) {
+    EXPECT_EQ(this->registry().openKey(RegRoot::CurrentUser, "Missing\\Key", false), nullptr);
+    this->key("Made\\Deep\\Down");
+    EXPECT_TRUE(this->registry().openKey(RegRoot::CurrentUser, "Made\\Deep", false));
+    EXPECT_EQ(this->registry().openKey(RegRoot::LocalMachine, "Made", false), nullptr);
+}
+
+TYPED_TEST(RegistryConformance, ValuesKeepCreationOrderAndAnOverwriteKeepsItsPlace) {
+    auto key = this->key("Order");
+    for (const char* name : {"c", "a", "b"}) key->writeString(name, name);
+    key->writeString("A", "again");
+    EXPECT_EQ(key->valueNames(), (std::vector<std::string>{"c", "a", "b"}));
+    EXPECT_TRUE(key->deleteValue("C"));
+    EXPECT_FALSE(key->deleteValue("c"));
+    key->writeString("c", "back");
+    EXPECT_EQ(key->valueNames(), (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TYPED_TEST(RegistryConformance, DataKeepsEveryByte) {
+    auto key = this->key("Bytes");
+    const std::string text("a\0b\xFF\0", 5);
+    key->writeString("text", text);
+    EXPECT_EQ(key->readString("text"), text);
+    EXPECT_EQ(key->readValue("text")->data, text + '\0');
+
+    std::string allBytes;
+    for (int i = 0; i < 256; ++i) allBytes += static_cast<char>(i);
+    key->writeValue("binary", {RegType::Binary, allBytes});
+    key->writeValue("empty", {RegType::Binary, ""});
+    EXPECT_EQ(key->readValue("binary")->data, allBytes);
+    EXPECT_EQ(key->readValue("empty")->type, RegType::Binary);
+    EXPECT_EQ(key->readValue("empty")->data, "");
+
+    key->writeString("", "the default");
+    EXPECT_EQ(key->readDefault(), "the default");
+}
+
+TYPED_TEST(RegistryConformance, WrongTypeReadsRaiseInvalidDataType) {
+    auto key = this->key("Types");
+    key->writeInteger("Count", 3);
+    key->writeString("Name", "x");
+    key->writeValue("Expand", {RegType::ExpandString, encodeStringData("%HOME%")});
+    try {
+        key->readString("Count");
+        FAIL() << "a number read as a string";
+    } catch (const RegistryError& error) {
+        EXPECT_STREQ(error.what(), "Invalid data type for 'Count'");
+    }
+    try {
+        key->readInteger("Name");
+        FAIL() << "a string read as a number";
+    } catch (const RegistryError& error) {
+        EXPECT_STREQ(error.what(), "Invalid data type for 'Name'");
+    }
+    EXPECT_EQ(key->readString("Expand"), "%HOME%");
+    EXPECT_EQ(key->readString("Missing"), "");
+    EXPECT_EQ(key->readInteger("Missing"), std::nullopt);
+}
+
+TYPED_TEST(RegistryConformance, DeleteKeyDeletesTheWholeTreeAndNothingBeside) {
+    this->key("Tree\\Branch\\Leaf")->writeString("v", "1");
+    this->key("Tree\\Branch")->writeString("v", "2");
+    this->key("TreeHouse")->writeString("v", "3");
+    EXPECT_TRUE(this->registry().deleteKey(RegRoot::CurrentUser, "\\tree"));
+    EXPECT_EQ(this->registry().openKey(RegRoot::CurrentUser, "Tree", false), nullptr);
+    EXPECT_EQ(this->registry().openKey(RegRoot::CurrentUser, "Tree\\Branch\\Leaf", false), nullptr);
+    EXPECT_EQ(this->key("TreeHouse")->readString("v"), "3");
+    EXPECT_FALSE(this->registry().deleteKey(RegRoot::CurrentUser, "Tree"));
+    // A key made again at the same place starts empty.
+    EXPECT_TRUE(this->key("Tree\\Branch")->valueNames().empty());
+}
+
+TYPED_TEST(RegistryConformance, WriteThroughTheHandleOfADeletedKeyFails) {
+    auto key = this->key("Doomed");
+    key->writeString("kept", "x");
+    this->registry().deleteKey(RegRoot::CurrentUser, "Doomed");
+    EXPECT_EQ(key->readValue("kept"), std::nullopt);
+    try {
+        key->writeString("late", "y");
+        FAIL() << "a write to a deleted key succeeded";
+    } catch (const RegistryError& error) {
+        EXPECT_STREQ(error.what(), "Failed to set data for 'late'");
+    }
+}
+
+TYPED_TEST(RegistryConformance, BatchLandsWholeOrNotAtAll) {
+    auto key = this->key("Batch");
+    key->writeString("before", "old");
+    {
+        const auto batch = this->registry().beginBatch();
+        key->writeString("before", "new");
+        key->writeString("added", "x");
+        this->registry().deleteKey(RegRoot::CurrentUser, "Batch");
+    }  // not committed
+    EXPECT_EQ(key->valueNames(), std::vector<std::string>{"before"});
+    EXPECT_EQ(key->readString("before"), "old");
+    {
+        const auto batch = this->registry().beginBatch();
+        key->writeString("before", "new");
+        key->writeString("added", "x");
+        batch->commit();
+    }
+    EXPECT_EQ(key->readString("before"), "new");
+    EXPECT_EQ(key->readString("added"), "x");
+}
+
+TYPED_TEST(RegistryConformance, EntryStoreKeepsCiphertextsWithZeroBytes) {
+    const std::vector<BookmarkEntry> entries{entryWithZeroInCiphertext(),
+                                             {"https://b.example/", "B", "bob", "secret"}};
+    const std::string cipher = Encipher(JoinRecord(entries[0]), sampleVerifier());
+    ASSERT_NE(cipher.find('\0'), std::string::npos);
+
+    saveAllEntries(this->registry(), sampleVerifier(), entries, {});
+    const auto stored = this->registry().openKey(RegRoot::CurrentUser, kEntriesKeyPath, false);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->readValue("Favorite0")->data, cipher + '\0');
+
+    const LoadedEntries loaded = loadAllEntries(this->registry(), sampleVerifier());
+    EXPECT_FALSE(loaded.stoppedAtInvalidValue);
+    EXPECT_EQ(loaded.entries, entries);
+}
+
+TYPED_TEST(RegistryConformance, SaveFailingHalfWayLeavesThePreviousList) {
+    const std::vector<BookmarkEntry> previous{{"https://a.example/", "A", "", ""},
+                                              {"https://b.example/", "B", "", ""}};
+    saveAllEntries(this->registry(), sampleVerifier(), previous, {});
+    std::vector<BookmarkEntry> longer = previous;
+    for (int i = 0; i < 5; ++i)
+        longer.push_back({"https://n" + std::to_string(i) + ".example/", "", "", ""});
+
+    this->store_.failValueWritesAfter(3);
+    EXPECT_THROW(saveAllEntries(this->registry(), sampleVerifier(), longer, {}), RegistryError);
+    EXPECT_EQ(loadAllEntries(this->registry(), sampleVerifier()).entries, previous);
+}
+
+}  // namespace
+}  // namespace zn::testing

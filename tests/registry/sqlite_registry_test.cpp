@@ -1,0 +1,231 @@
+// What only the SQLite store has to get right: the file itself, sharing it
+// between processes, refusing files that are not ours, the first seeding.
+#include "platform/linux/sqlite_registry.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <random>
+
+#include "platform/linux/registry_location.h"
+#include "tests/registry/registry_test_support.h"
+
+namespace zn::testing {
+namespace {
+
+unsigned modeOf(const std::filesystem::path& path) {
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+    return status.st_mode & 07777;
+}
+
+class RawConnection {
+public:
+    explicit RawConnection(const std::filesystem::path& path) {
+        EXPECT_EQ(sqlite3_open(path.c_str(), &db_), SQLITE_OK);
+    }
+    ~RawConnection() { sqlite3_close(db_); }
+    RawConnection(const RawConnection&) = delete;
+    RawConnection& operator=(const RawConnection&) = delete;
+    int execute(const std::string& sql) {
+        return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+class SqliteRegistryTest : public ::testing::Test {
+protected:
+    std::unique_ptr<SqliteRegistry> open(int busyTimeoutMs = 5000) {
+        return SqliteRegistry::open(storePath().string(),
+                                    {.busyTimeoutMs = busyTimeoutMs,
+                                     .autostartFolder = folder_ / "autostart",
+                                     .shellFolders = ShellFolderPaths{"/d", "/s", "/f"}});
+    }
+    std::filesystem::path storePath() const { return folder_ / "data" / "zintrel" / "registry.db"; }
+
+    void expectOpenRefused(const std::string& expectedText) {
+        try {
+            open(100);
+            FAIL() << "opened " << storePath();
+        } catch (const RegistryError& error) {
+            EXPECT_NE(std::string(error.what()).find(expectedText), std::string::npos)
+                << error.what();
+            EXPECT_NE(std::string(error.what()).find(storePath().string()), std::string::npos);
+        }
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(SqliteRegistryTest, NewStoreIsPrivateWhateverTheUmask) {
+    const mode_t previous = ::umask(0);
+    open();
+    ::umask(previous);
+    EXPECT_EQ(modeOf(storePath()), 0600u);
+    EXPECT_EQ(modeOf(storePath().parent_path()), 0700u);
+    EXPECT_EQ(modeOf(storePath().parent_path().parent_path()), 0700u);
+}
+
+TEST_F(SqliteRegistryTest, FilesThatAreNotOursAreRefusedAndLeftUnchanged) {
+    std::filesystem::create_directories(storePath().parent_path());
+    std::mt19937 random(7);
+    std::string noise(8192, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    std::string fakeHeader("SQLite format 3\0", 16);
+    fakeHeader += std::string(4080, 'x');
+    const std::vector<std::pair<std::string, std::string>> contents{
+        {"text", "Just some notes\nnot a database\n"},
+        {"random", noise},
+        {"header only", fakeHeader},
+    };
+    for (const auto& [what, bytes] : contents) {
+        SCOPED_TRACE(what);
+        writeFile(storePath(), bytes);
+        expectOpenRefused("is not a registry database");
+        EXPECT_EQ(readFile(storePath()), bytes);
+    }
+
+    std::filesystem::remove(storePath());
+    {
+        RawConnection foreign(storePath());
+        ASSERT_EQ(foreign.execute("CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('x')"),
+                  SQLITE_OK);
+    }
+    const std::string before = readFile(storePath());
+    expectOpenRefused("is not a registry database");
+    EXPECT_EQ(readFile(storePath()), before);
+}
+
+TEST_F(SqliteRegistryTest, LockedStoreIsReportedAndWritesFail) {
+    const auto registry = open(100);
+    const auto key = registry->openKey(RegRoot::CurrentUser, "Software\\Halvorn", true);
+    RawConnection other(storePath());
+    ASSERT_EQ(other.execute("BEGIN IMMEDIATE"), SQLITE_OK);
+
+    expectOpenRefused("is locked by another program");
+    EXPECT_THROW(registry->beginBatch(), RegistryError);
+    try {
+        key->writeString("Name", "x");
+        FAIL() << "wrote into a locked store";
+    } catch (const RegistryError& error) {
+        EXPECT_STREQ(error.what(), "Failed to set data for 'Name'");
+    }
+    // Readers are not held up by a writer.
+    EXPECT_EQ(key->readValue("Name"), std::nullopt);
+
+    other.execute("ROLLBACK");
+    key->writeString("Name", "x");
+    EXPECT_EQ(key->readString("Name"), "x");
+}
+
+TEST_F(SqliteRegistryTest, TwoOpenStoresSeeEachOthersChanges) {
+    const auto first = open();
+    const auto second = open();
+    const auto firstKey = first->openKey(RegRoot::CurrentUser, "Shared", true);
+    firstKey->writeString("a", "1");
+    const auto secondKey = second->openKey(RegRoot::CurrentUser, "shared", false);
+    ASSERT_TRUE(secondKey);
+    EXPECT_EQ(secondKey->readString("A"), "1");
+
+    {
+        const auto batch = second->beginBatch();
+        secondKey->writeString("b", "2");
+        EXPECT_EQ(firstKey->readValue("b"), std::nullopt);  // not yet committed
+        batch->commit();
+    }
+    EXPECT_EQ(firstKey->valueNames(), (std::vector<std::string>{"a", "b"}));
+
+    // Deleted and made again elsewhere: the old handle must not write into the new key.
+    second->deleteKey(RegRoot::CurrentUser, "Shared");
+    second->openKey(RegRoot::CurrentUser, "Shared", true);
+    EXPECT_THROW(firstKey->writeString("c", "3"), RegistryError);
+}
+
+TEST_F(SqliteRegistryTest, DataOutlivesTheStoreObject) {
+    open()->openKey(RegRoot::ClassesRoot, ".halvorn", true)->writeString("", "Halvorn.File");
+    const auto reopened = open();
+    EXPECT_EQ(reopened->openKey(RegRoot::ClassesRoot, ".HALVORN", false)->readDefault(),
+              "Halvorn.File");
+    EXPECT_EQ(reopened->openKey(RegRoot::CurrentUser, ".halvorn", false), nullptr);
+}
+
+TEST_F(SqliteRegistryTest, ShellFoldersAreSeededOnlyWhenTheStoreIsCreated) {
+    {
+        const auto registry = open();
+        const auto shell = registry->openKey(RegRoot::CurrentUser, kShellFoldersKeyPath, false);
+        ASSERT_TRUE(shell);
+        EXPECT_EQ(shell->readString("Desktop"), "/d");
+        EXPECT_EQ(shell->readString("Start Menu"), "/s");
+        EXPECT_EQ(shell->readValue("Desktop")->type, RegType::String);
+        const auto user = registry->openKey(RegRoot::CurrentUser, kUserShellFoldersKeyPath, false);
+        EXPECT_EQ(user->readString("Favorites"), "/f");
+        shell->writeString("Desktop", "/moved");
+        user->deleteValue("Favorites");
+    }
+    const auto reopened = open();
+    EXPECT_EQ(
+        reopened->openKey(RegRoot::CurrentUser, kShellFoldersKeyPath, false)->readString("Desktop"),
+        "/moved");
+    EXPECT_EQ(reopened->openKey(RegRoot::CurrentUser, kUserShellFoldersKeyPath, false)
+                  ->readValue("Favorites"),
+              std::nullopt);
+}
+
+TEST_F(SqliteRegistryTest, BatchesDoNotNestAndRootsCannotBeDeleted) {
+    const auto registry = open();
+    const auto batch = registry->beginBatch();
+    EXPECT_THROW(registry->beginBatch(), RegistryError);
+    EXPECT_THROW(registry->deleteKey(RegRoot::CurrentUser, "\\"), RegistryError);
+}
+
+TEST_F(SqliteRegistryTest, SubKeysAreListedAlphabeticallyWithTheirStoredNames) {
+    const auto registry = open();
+    for (const char* name : {"Zeta", "alpha", "Beta"})
+        registry->openKey(RegRoot::LocalMachine, std::string("Soft\\") + name + "\\Deeper", true);
+    EXPECT_EQ(registry->subKeyNames(RegRoot::LocalMachine, "SOFT"),
+              (std::vector<std::string>{"alpha", "Beta", "Zeta"}));
+    EXPECT_EQ(registry->storedPath(RegRoot::LocalMachine, "soft\\ZETA"), "\\Soft\\Zeta");
+    EXPECT_TRUE(registry->subKeyNames(RegRoot::LocalMachine, "Nowhere").empty());
+}
+
+// --- where things are
+
+TEST(RegistryLocation, FollowsTheEnvironment) {
+    ScopedEnvironment home("HOME", "/home/tester");
+    ScopedEnvironment data("XDG_DATA_HOME", std::nullopt);
+    ScopedEnvironment config("XDG_CONFIG_HOME", "relative/is/ignored");
+    ScopedEnvironment store("ZINTREL_REGISTRY", "");
+    EXPECT_EQ(registryLocation(), "/home/tester/.local/share/zintrel/registry.db");
+    EXPECT_EQ(XdgFolders::fromEnvironment().configHome, "/home/tester/.config");
+    {
+        ScopedEnvironment dataSet("XDG_DATA_HOME", "/xdg/data");
+        EXPECT_EQ(registryLocation(), "/xdg/data/zintrel/registry.db");
+    }
+    ScopedEnvironment storeSet("ZINTREL_REGISTRY", "/elsewhere/test.db");
+    EXPECT_EQ(registryLocation(), "/elsewhere/test.db");
+}
+
+TEST(ShellFolderPaths, DesktopComesFromUserDirsWithHomeExpanded) {
+    EXPECT_EQ(desktopFolderFromUserDirs("# comment\nXDG_DESKTOP_DIR=\"$HOME/Bureau\"\n", "/home/u"),
+              "/home/u/Bureau");
+    EXPECT_EQ(desktopFolderFromUserDirs("XDG_DESKTOP_DIR=\"/data/My \\\"Desk\\\"\"\r\n", "/h"),
+              "/data/My \"Desk\"");
+    EXPECT_EQ(desktopFolderFromUserDirs("XDG_DOWNLOAD_DIR=\"$HOME/Dl\"\n", "/h"), "");
+    EXPECT_EQ(desktopFolderFromUserDirs("XDG_DESKTOP_DIR=\"$HOME\"\n", "/h"), "/h");
+
+    TempFolder folder;
+    const XdgFolders folders{folder / "home", folder / "data", folder / "config"};
+    EXPECT_EQ(ShellFolderPaths::fromFolders(folders).desktop, (folder / "home/Desktop").string());
+    std::filesystem::create_directories(folders.configHome);
+    writeFile(folders.configHome / "user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    const auto paths = ShellFolderPaths::fromFolders(folders);
+    EXPECT_EQ(paths.desktop, (folder / "home/Schreibtisch").string());
+    EXPECT_EQ(paths.startMenu, (folder / "data/applications").string());
+    EXPECT_EQ(paths.favorites, (folder / "home/Favorites").string());
+}
+
+}  // namespace
+}  // namespace zn::testing
