@@ -14,11 +14,13 @@ TForm1::TForm1(MainWindowServices services, MainWindowView& view)
     : services_(std::move(services)),
       view_(view),
       dispatcher_(services_.messages),
-      list_(services_.collation) {}
+      list_(services_.collation),
+      wOptions_(services_.registry, services_.dialogs, services_.messages) {}
 
 TForm1::~TForm1() = default;
 
 void TForm1::FormCreate() {
+    dispatcher_.run([this] { wOptions_.FormCreate(); });
     services_.timers.startOneShot(kStartDelayMs, [this] { dispatcher_.run([this] { initprogram(); }); });
 }
 
@@ -176,6 +178,17 @@ void TForm1::WMHotkey(int id) {
 void TForm1::saveAllEntries() {
     if (!listLoaded_) return;
     zn::saveAllEntries(services_.registry, verifier_, list_.entries(), unread_);
+}
+
+void TForm1::changePassword(const std::string& newPassword) {
+    const std::string newVerifier = MakeVerifier(newPassword);
+    // The verifier and the entries enciphered under it land together, so the
+    // store never holds a password that cannot read its own entries.
+    const auto batch = services_.registry.beginBatch();
+    settingsKey_->writeString(kPasswordValue, newVerifier);
+    writeAllEntries(services_.registry, newVerifier, list_.entries(), unread_);
+    batch->commit();
+    verifier_ = newVerifier;
 }
 
 void TForm1::loadAllEntries() {

@@ -21,6 +21,7 @@
 #include "platform/text_collation.h"
 #include "platform/timers.h"
 #include "platform/tray_icon.h"
+#include "settings/options_dialog.h"
 #include "settings/settings.h"
 #include "vault/entry_store.h"
 
@@ -91,12 +92,42 @@ public:
     // A global hotkey was pressed.
     void WMHotkey(int id);
 
+    // "&Options": opens the options dialog filled from the settings and
+    // applies it on OK.
+    void BitBtn6Click();
+
+    // The list panel's operations (list_operations.cpp).
+    void BitBtn1Click();       // "Add"
+    void BitBtn7Click();       // "&Edit"
+    void BitBtn2Click();       // "Remove"
+    void ListView1DblClick();  // open the selected site
+    void Copy1Click();
+    void Paste1Click();
+    void BitBtn8Click();  // "&Help"
+    // A left click in the list: the only thing that updates Remove and Edit.
+    void ListView1Click();
+    // The list's context menu is about to open.
+    void PopupMenu2Popup();
+
+    // The context menu's items that depend on the selection; Add, Paste and
+    // Import are always enabled.
+    struct ListMenuState {
+        bool open = false;
+        bool edit = false;
+        bool copy = false;
+        bool remove = false;
+    };
+    bool removeEnabled() const { return removeEnabled_; }
+    bool editEnabled() const { return editEnabled_; }
+    const ListMenuState& listMenu() const { return listMenu_; }
+
     void saveAllEntries();
     void loadAllEntries();
 
     BookmarkList& list() { return list_; }
     const HandlerDispatcher& dispatcher() const { return dispatcher_; }
     const Settings& settings() const { return settings_; }
+    TwOptions& options() { return wOptions_; }
     const std::string& verifier() const { return verifier_; }
     const std::string& installFolder() const { return installFolder_; }
     bool unlocked() const { return unlocked_; }
@@ -108,6 +139,9 @@ private:
     void readSettings();
     void centreWindowOn(int panelWidth, int panelHeight);
     bool startsHidden() const;
+    void applyOptions(const std::string& oldActivateText, const std::string& oldFavoriteText,
+                      std::unique_ptr<RegistryKey> runKey);
+    void changePassword(const std::string& newPassword);
 
     MainWindowServices services_;
     MainWindowView& view_;
@@ -115,6 +149,7 @@ private:
     BookmarkList list_;
     UnreadValues unread_;
     TwAdd wAdd_;  // made once, reused by Add, Edit and Paste
+    TwOptions wOptions_;  // made once, at program start
     std::unique_ptr<RegistryKey> settingsKey_;
     Settings settings_;
     std::string verifier_;
@@ -123,6 +158,9 @@ private:
     bool unlocked_ = false;
     bool endingSession_ = false;
     bool minimiseHides_ = false;
+    bool removeEnabled_ = false;
+    bool editEnabled_ = false;
+    ListMenuState listMenu_;
 };
 
 }  // namespace zn

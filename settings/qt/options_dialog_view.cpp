@@ -28,8 +28,9 @@ OptionsDialogView::OptionsDialogView(TwOptions& logic, const HandlerDispatcher& 
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 10);
-    auto* banner = new QSvgWidget(QStringLiteral(":/zintrel/banner.svg"), this);
-    banner->setFixedSize(kDialogWidth, kBannerHeight * kDialogWidth / 631);
+    // The main window's banner, drawn for this narrower window.
+    auto* banner = new QSvgWidget(QStringLiteral(":/zintrel/banner-narrow.svg"), this);
+    banner->setFixedSize(kDialogWidth, kBannerHeight);
     outer->addWidget(banner);
 
     auto* body = new QVBoxLayout;

@@ -1,0 +1,250 @@
+// The Qt views' wiring, offscreen: the entry dialog's fields and keys, the
+// list panel's buttons and context menu, and the list view's model.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/qt/entry_dialog_view.h"
+#include "app/qt/main_window_widget.h"
+#include "tests/fakes/fake_app.h"
+#include "tests/fakes/fake_ports.h"
+#include "tests/fakes/fake_registry.h"
+#include "vault/entry_cipher.h"
+
+namespace zn::testing {
+namespace {
+
+class QtViews : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { application_ = std::make_unique<QApplication>(argc_, argv_); }
+    static void TearDownTestSuite() { application_.reset(); }
+
+private:
+    static inline int argc_ = 1;
+    static inline char program_[] = "app_qt_tests";
+    static inline char* argv_[] = {program_, nullptr};
+    static inline std::unique_ptr<QApplication> application_;
+};
+
+using EntryDialog = QtViews;
+
+TEST_F(EntryDialog, HasTheFixedSizeFieldsAndTabOrder) {
+    EntryDialogView view;
+    EXPECT_EQ(view.size(), QSize(282, 307));
+    EXPECT_EQ(view.minimumSize(), view.maximumSize());
+    const QList<QWidget*> order = {view.siteField(),     view.descriptionField(),
+                                   view.userNameField(), view.passwordField(),
+                                   view.okButton(),      view.cancelButton()};
+    for (int i = 0; i < 4; ++i) {
+        auto* field = static_cast<QLineEdit*>(order[i]);
+        EXPECT_EQ(field->width(), 250);
+        EXPECT_EQ(field->echoMode(), QLineEdit::Normal);
+    }
+    // Tab skips what takes no keyboard focus, such as the labels.
+    const auto nextTabStop = [](QWidget* widget) {
+        do widget = widget->nextInFocusChain();
+        while (!(widget->focusPolicy() & Qt::TabFocus));
+        return widget;
+    };
+    for (int i = 0; i + 1 < order.size(); ++i) EXPECT_EQ(nextTabStop(order[i]), order[i + 1]);
+    EXPECT_TRUE(view.okButton()->isDefault());
+    EXPECT_FALSE(view.cancelButton()->isDefault());
+}
+
+TEST_F(EntryDialog, CopiesTheFieldsInAndOnlyAfterOkBackWithoutCuttingLongTexts) {
+    EntryDialogView view;
+    const std::string longSite = "http://long.example/" + std::string(40000, 'x');
+    TwAdd logic;
+    logic.fill("Edit Bookmark", {longSite, "déjà vu", "user", "pa ss"});
+
+    // Enter in a field presses OK.
+    QTimer::singleShot(0, &view, [&] {
+        view.userNameField()->setText(QStringLiteral("changed"));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(view.userNameField(), &enter);
+    });
+    ASSERT_TRUE(view.run(logic));
+    EXPECT_EQ(view.windowTitle(), QStringLiteral("Edit Bookmark"));
+    EXPECT_EQ(logic.entry(), (BookmarkEntry{longSite, "déjà vu", "changed", "pa ss"}));
+
+    // Esc ends without OK and leaves the logic's fields alone.
+    QTimer::singleShot(0, &view, [&] {
+        view.siteField()->setText(QStringLiteral("typed"));
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(view.siteField(), &escape);
+    });
+    EXPECT_FALSE(view.run(logic));
+    EXPECT_EQ(logic.Edit1, longSite);
+
+    QTimer::singleShot(0, &view, [&] { view.close(); });
+    EXPECT_FALSE(view.run(logic));
+}
+
+// The main window over fakes of every port, unlocked on a stored list.
+class MainWindowFixture : public QtViews {
+protected:
+    void startWith(const std::vector<BookmarkEntry>& entries) {
+        const std::string verifier = MakeVerifier("master-pass");
+        registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password",
+                          {RegType::String, encodeStringData(verifier)});
+        zn::saveAllEntries(registry, verifier, entries, {});
+        form = std::make_unique<TForm1>(MainWindowServices{registry,
+                                                           messages,
+                                                           timers,
+                                                           collation,
+                                                           hotkeys,
+                                                           keyboard,
+                                                           tray,
+                                                           dialogs,
+                                                           clipboard,
+                                                           shell,
+                                                           "/bin/znvault",
+                                                           {}},
+                                        window);
+        window.attach(*form);
+        form->FormCreate();
+        while (timers.fireNext()) {
+        }
+        window.findChild<QLineEdit*>(QStringLiteral("passwordField"))
+            ->setText(QStringLiteral("master-pass"));
+        form->UnlockClick();
+        ASSERT_TRUE(form->unlocked());
+    }
+
+    void clickRow(int row, Qt::MouseButton button = Qt::LeftButton) {
+        QTableView* list = window.listView();
+        const QPoint where = list->visualRect(list->model()->index(row, 0)).center();
+        QMouseEvent press(QEvent::MouseButtonPress, where, list->viewport()->mapToGlobal(where),
+                          button, button, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, where, list->viewport()->mapToGlobal(where),
+                            button, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &press);
+        QApplication::sendEvent(list->viewport(), &release);
+    }
+
+    FakeRegistry registry;
+    FakeMessageBoxes messages;
+    ManualTimers timers;
+    ByteCollation collation;
+    RecordingHotkeys hotkeys;
+    FakeKeyboardLayout keyboard;
+    FakeTrayIcon tray;
+    FakeDialogs dialogs;
+    FakeClipboard clipboard;
+    RecordingShell shell;
+    // The logic outlives its window: the window's model watches its list.
+    std::unique_ptr<TForm1> form;
+    MainWindowWidget window;
+};
+
+using MainWindow = MainWindowFixture;
+
+TEST_F(MainWindow, TheContextMenuHasItsItemsInOrderAndFollowsTheSelection) {
+    startWith({{"http://a.example", "", "", ""}});
+    QMenu* menu = window.listMenu();
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    EXPECT_EQ(texts.join(QLatin1Char('|')),
+              QStringLiteral("&Open|-|&Add|&Edit|&Remove|-|&Copy|&Paste|-|&Import"));
+    for (const QAction* action : menu->actions()) EXPECT_TRUE(action->shortcut().isEmpty());
+
+    const auto enabled = [&] {
+        QString states;
+        for (const char* name : {"Open1", "Add1", "Edit1", "Remove1", "Copy1", "Paste1", "Import1"})
+            states += window.listMenuItem(name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        return states;
+    };
+    menu->popup(QPoint(10, 10));
+    EXPECT_EQ(enabled(), QStringLiteral("0100011"));
+    menu->hide();
+
+    form->list().select(0);
+    menu->popup(QPoint(10, 10));
+    EXPECT_EQ(enabled(), QStringLiteral("1111111"));
+    menu->hide();
+}
+
+TEST_F(MainWindow, ButtonsFollowLeftClicksOnlyAndStayEnabledAfterRemove) {
+    startWith({{"http://a.example", "", "", ""}, {"http://b.example", "", "", ""}});
+    window.show();
+    QPushButton* remove = window.button("BitBtn2");
+    QPushButton* edit = window.button("BitBtn7");
+    EXPECT_FALSE(remove->isEnabled());
+    EXPECT_FALSE(edit->isEnabled());
+
+    clickRow(1, Qt::RightButton);
+    EXPECT_EQ(form->list().selected(), std::optional<std::size_t>(1));
+    EXPECT_FALSE(remove->isEnabled());
+
+    clickRow(0);
+    EXPECT_EQ(form->list().selected(), std::optional<std::size_t>(0));
+    EXPECT_TRUE(remove->isEnabled());
+    EXPECT_TRUE(edit->isEnabled());
+
+    messages.answer(MessageAnswer::Yes);
+    remove->click();
+    EXPECT_EQ(form->list().size(), 1u);
+    // The removal must not slip the selection onto the next row.
+    EXPECT_FALSE(form->list().selected());
+    EXPECT_TRUE(window.listView()->selectionModel()->selectedRows().isEmpty());
+    EXPECT_TRUE(remove->isEnabled());
+    EXPECT_TRUE(edit->isEnabled());
+}
+
+TEST_F(MainWindow, ADoubleClickOpensTheSelectedRow) {
+    startWith({{"http://a.example", "", "", ""}});
+    window.show();
+    clickRow(0);
+    QTableView* list = window.listView();
+    const QPoint where = list->visualRect(list->model()->index(0, 0)).center();
+    QMouseEvent twice(QEvent::MouseButtonDblClick, where, list->viewport()->mapToGlobal(where),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &twice);
+    ASSERT_EQ(shell.launches.size(), 1u);
+    EXPECT_EQ(shell.launches[0].target, "http://a.example");
+}
+
+TEST_F(MainWindow, AnEditThatMovesTheRowKeepsItSelectedInTheView) {
+    startWith({{"http://a.example", "", "", ""}, {"http://b.example", "", "", ""}});
+    window.show();
+    clickRow(0);
+    FakeDialogs::EntryDialogScript script;
+    script.typed = BookmarkEntry{"http://c.example", "", "", ""};
+    dialogs.typeEntry(std::move(script));
+    window.button("BitBtn7")->click();
+    const QModelIndexList rows = window.listView()->selectionModel()->selectedRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows.first().row(), 1);
+    EXPECT_EQ(form->list().selected(), std::optional<std::size_t>(1));
+}
+
+TEST_F(MainWindow, ShowsTenThousandRowsThroughTheModelQuickly) {
+    startWith({});
+    window.show();
+    const auto widgetsBefore = window.findChildren<QWidget*>().size();
+    std::vector<BookmarkEntry> many;
+    for (int i = 0; i < 10000; ++i)
+        many.push_back({"http://site" + std::to_string(i) + ".example", "d", "u", "p"});
+
+    QElapsedTimer clock;
+    clock.start();
+    form->list().assign(std::move(many));
+    window.listView()->viewport()->repaint();
+    QApplication::processEvents();
+    const qint64 elapsedMs = clock.elapsed();
+
+    EXPECT_EQ(window.listView()->model()->rowCount(), 10000);
+    EXPECT_NE(dynamic_cast<BookmarkTableModel*>(window.listView()->model()), nullptr);
+    EXPECT_EQ(window.findChildren<QWidget*>().size(), widgetsBefore);
+    EXPECT_LT(elapsedMs, 1000);
+}
+
+}  // namespace
+}  // namespace zn::testing

@@ -1,0 +1,86 @@
+// znvault: wires the main window's logic to the Linux store, X11 hotkeys and
+// the Qt views, then runs the message loop.
+#include <QApplication>
+#include <QMessageBox>
+#include <QSessionManager>
+
+#include "app/main_window.h"
+#include "app/qt/main_window_widget.h"
+#include "app/qt/qt_app_dialogs.h"
+#include "platform/linux/locale_collation.h"
+#include "platform/linux/registry_location.h"
+#include "platform/linux/sqlite_registry.h"
+#include "platform/linux/x11_hotkeys.h"
+#include "platform/linux/x11_keyboard_layout.h"
+#include "platform/qt/hotkey_pump.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_shell.h"
+#include "platform/qt/password_star_style.h"
+#include "platform/qt/qt_message_boxes.h"
+#include "platform/qt/qt_timers.h"
+#include "platform/qt/qt_tray_icon.h"
+#include "platform/qt/termination_watcher.h"
+
+namespace {
+
+std::vector<std::string> argumentsOf(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Q_INIT_RESOURCE(resources);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(zn::kApplicationTitle));
+    QApplication::setStyle(new zn::PasswordStarStyle);
+    QApplication::setDesktopFileName(QStringLiteral("znvault"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/zintrel/zintrel.svg")));
+    // The program lives hidden; closing a dialog must never end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<zn::SqliteRegistry> registry;
+    try {
+        registry = zn::SqliteRegistry::open(zn::registryLocation().string());
+    } catch (const std::exception& failure) {
+        QMessageBox::critical(nullptr, QString::fromLatin1(zn::kApplicationTitle),
+                              zn::toQt(zn::withFullStop(failure.what())));
+        return 1;
+    }
+
+    zn::QtMessageBoxes messages(QString::fromLatin1(zn::kApplicationTitle));
+    zn::QtTimers timers;
+    zn::LocaleCollation collation;
+    zn::X11Hotkeys hotkeys;
+    zn::X11KeyboardLayout keyboard;
+    zn::QtTrayIcon tray(QApplication::windowIcon(), QString::fromLatin1(zn::kApplicationTitle));
+    zn::QtAppDialogs dialogs(messages, keyboard);
+    zn::QtClipboard clipboard;
+    zn::QtShell shell;
+
+    zn::MainWindowWidget window;
+    zn::TForm1 form(
+        zn::MainWindowServices{*registry, messages, timers, collation, hotkeys, keyboard, tray,
+                               dialogs, clipboard, shell, QCoreApplication::applicationFilePath().toStdString(),
+                               argumentsOf(argc, argv)},
+        window);
+    window.attach(form);
+
+    zn::HotkeyPump hotkeyPump(hotkeys, [&form](int id) {
+        form.dispatcher().run([&] { form.WMHotkey(id); });
+    });
+    // Logging off and SIGTERM both end the program after saving, without asking.
+    const auto endSession = [&form, &window] {
+        form.QueryEndSession();
+        window.close();
+    };
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
+                     [endSession](QSessionManager&) { endSession(); });
+    zn::TerminationWatcher terminationWatcher(endSession);
+
+    form.FormCreate();
+    const int result = QApplication::exec();
+    // The window's list model watches the form's list, which goes first.
+    window.detach();
+    return result;
+}
