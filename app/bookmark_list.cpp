@@ -17,9 +17,9 @@ BookmarkList::Row BookmarkList::makeRow(BookmarkEntry entry) const {
 }
 
 std::size_t BookmarkList::sortedPosition(const std::string& sortKey) const {
-    const auto it = std::upper_bound(
-        rows_.begin(), rows_.end(), sortKey,
-        [](const std::string& key, const Row& row) { return key < row.sortKey; });
+    const auto it =
+        std::upper_bound(rows_.begin(), rows_.end(), sortKey,
+                         [](const std::string& key, const Row& row) { return key < row.sortKey; });
     return static_cast<std::size_t>(it - rows_.begin());
 }
 

@@ -48,8 +48,8 @@ public:
     // Changes the site and moves the row to its sorted place; the selection
     // follows the row. Returns the new position.
     std::size_t setSite(std::size_t row, const std::string& site);
-    void setDetails(std::size_t row, const std::string& description,
-                    const std::string& userName, const std::string& password);
+    void setDetails(std::size_t row, const std::string& description, const std::string& userName,
+                    const std::string& password);
 
     // The first row whose site equals text as a whole, ignoring letter case.
     std::optional<std::size_t> findBySite(const std::string& text) const;

@@ -21,7 +21,8 @@ TForm1::~TForm1() = default;
 
 void TForm1::FormCreate() {
     dispatcher_.run([this] { wOptions_.FormCreate(); });
-    services_.timers.startOneShot(kStartDelayMs, [this] { dispatcher_.run([this] { initprogram(); }); });
+    services_.timers.startOneShot(kStartDelayMs,
+                                  [this] { dispatcher_.run([this] { initprogram(); }); });
 }
 
 void TForm1::initprogram() {
@@ -30,7 +31,8 @@ void TForm1::initprogram() {
     listLoaded_ = false;
     bool firstRun = false;
 
-    if (const auto vaultKey = services_.registry.openKey(RegRoot::CurrentUser, kVaultKeyPath, false)) {
+    if (const auto vaultKey =
+            services_.registry.openKey(RegRoot::CurrentUser, kVaultKeyPath, false)) {
         verifier_ = vaultKey->readString(kPasswordValue);
         installFolder_ = vaultKey->readString(kInstallDirValue);
     }
@@ -138,7 +140,9 @@ void TForm1::ShowWindow() {
     ShowLockPanel();
 }
 
-void TForm1::HideWindow() { view_.hideWindow(); }
+void TForm1::HideWindow() {
+    view_.hideWindow();
+}
 
 void TForm1::UnlockClick() {
     if (MakeVerifier(view_.passwordFieldText()) != verifier_) {

@@ -9,9 +9,9 @@
 
 #include "app/bookmark_list.h"
 #include "app/dialogs.h"
+#include "app/entry_dialog.h"
 #include "app/handler_dispatcher.h"
 #include "app/main_window_view.h"
-#include "app/entry_dialog.h"
 #include "platform/clipboard.h"
 #include "platform/hotkeys.h"
 #include "platform/keyboard_layout.h"
@@ -148,7 +148,7 @@ private:
     HandlerDispatcher dispatcher_;
     BookmarkList list_;
     UnreadValues unread_;
-    TwAdd wAdd_;  // made once, reused by Add, Edit and Paste
+    TwAdd wAdd_;          // made once, reused by Add, Edit and Paste
     TwOptions wOptions_;  // made once, at program start
     std::unique_ptr<RegistryKey> settingsKey_;
     Settings settings_;

@@ -32,8 +32,7 @@ void TForm1::BitBtn6Click() {
     applyOptions(oldActivateText, oldFavoriteText, std::move(runKey));
 }
 
-void TForm1::applyOptions(const std::string& oldActivateText,
-                          const std::string& oldFavoriteText,
+void TForm1::applyOptions(const std::string& oldActivateText, const std::string& oldFavoriteText,
                           std::unique_ptr<RegistryKey> runKey) {
     const TwOptions& dialog = wOptions_;
     if (dialog.autostartBox) {

@@ -46,7 +46,8 @@ void TwOptions::FormCreate() {
     if (!browserField.empty()) return;
     {
         const auto vaultKey = registry_.openKey(RegRoot::CurrentUser, kVaultKeyPath, true);
-        const std::string stored = vaultKey ? vaultKey->readString(kDefBrowserValue) : std::string();
+        const std::string stored =
+            vaultKey ? vaultKey->readString(kDefBrowserValue) : std::string();
         if (!stored.empty()) {
             browserField = stored;
             return;

@@ -21,6 +21,8 @@ std::string readShortcutText(const RegistryKey& key, const std::string& name,
     return text.empty() ? defaultText : text;
 }
 
-std::string autostartCommand(const std::string& executablePath) { return executablePath + " /S"; }
+std::string autostartCommand(const std::string& executablePath) {
+    return executablePath + " /S";
+}
 
 }  // namespace zn

@@ -43,6 +43,8 @@ std::string Decipher(const std::string& text, const std::string& key) {
     return plain.substr(1);
 }
 
-std::string MakeVerifier(const std::string& password) { return Encipher(password, password); }
+std::string MakeVerifier(const std::string& password) {
+    return Encipher(password, password);
+}
 
 }  // namespace zn

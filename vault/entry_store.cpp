@@ -4,7 +4,9 @@
 
 namespace zn {
 
-std::string favoriteValueName(std::size_t index) { return "Favorite" + std::to_string(index); }
+std::string favoriteValueName(std::size_t index) {
+    return "Favorite" + std::to_string(index);
+}
 
 void saveAllEntries(Registry& registry, const std::string& key,
                     const std::vector<BookmarkEntry>& entries, const UnreadValues& unread) {

@@ -13,10 +13,10 @@
 #include "platform/linux/x11_hotkeys.h"
 #include "platform/linux/x11_keyboard_layout.h"
 #include "platform/qt/hotkey_pump.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_shell.h"
 #include "platform/qt/password_star_style.h"
+#include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_message_boxes.h"
+#include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_timers.h"
 #include "platform/qt/qt_tray_icon.h"
 #include "platform/qt/termination_watcher.h"
@@ -59,16 +59,15 @@ int main(int argc, char** argv) {
     zn::QtShell shell;
 
     zn::MainWindowWidget window;
-    zn::TForm1 form(
-        zn::MainWindowServices{*registry, messages, timers, collation, hotkeys, keyboard, tray,
-                               dialogs, clipboard, shell, QCoreApplication::applicationFilePath().toStdString(),
-                               argumentsOf(argc, argv)},
-        window);
+    zn::TForm1 form(zn::MainWindowServices{*registry, messages, timers, collation, hotkeys,
+                                           keyboard, tray, dialogs, clipboard, shell,
+                                           QCoreApplication::applicationFilePath().toStdString(),
+                                           argumentsOf(argc, argv)},
+                    window);
     window.attach(form);
 
-    zn::HotkeyPump hotkeyPump(hotkeys, [&form](int id) {
-        form.dispatcher().run([&] { form.WMHotkey(id); });
-    });
+    zn::HotkeyPump hotkeyPump(
+        hotkeys, [&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); });
     // Logging off and SIGTERM both end the program after saving, without asking.
     const auto endSession = [&form, &window] {
         form.QueryEndSession();

@@ -14,13 +14,17 @@ BookmarkTableModel::BookmarkTableModel(BookmarkList& list, QObject* parent)
     list_.setObserver(this);
 }
 
-BookmarkTableModel::~BookmarkTableModel() { list_.setObserver(nullptr); }
+BookmarkTableModel::~BookmarkTableModel() {
+    list_.setObserver(nullptr);
+}
 
 int BookmarkTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(list_.size());
 }
 
-int BookmarkTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 4; }
+int BookmarkTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 4;
+}
 
 QVariant BookmarkTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};

@@ -43,7 +43,9 @@ LocaleCollation::LocaleCollation() {
     if (!locale_) locale_ = newlocale(LC_COLLATE_MASK | LC_CTYPE_MASK, "C", nullptr);
 }
 
-LocaleCollation::~LocaleCollation() { freelocale(locale_); }
+LocaleCollation::~LocaleCollation() {
+    freelocale(locale_);
+}
 
 std::string LocaleCollation::sortKey(const std::string& text) const {
     // strxfrm stops at a zero byte; a site never holds one that matters for order.

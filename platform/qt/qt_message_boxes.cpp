@@ -32,10 +32,10 @@ QString boxText(const std::string& text) {
 
 MessageAnswer QtMessageBoxes::show(MessageKind kind, const std::string& text,
                                    MessageButtons buttons) {
-    QMessageBox box(iconFor(kind), QString::fromLatin1(messageCaption(kind)), boxText(text),
-                    buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
-                                                     : QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(
+        iconFor(kind), QString::fromLatin1(messageCaption(kind)), boxText(text),
+        buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+        QApplication::activeWindow());
     box.setObjectName(QStringLiteral("messageBox"));
     const int answer = box.exec();
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;

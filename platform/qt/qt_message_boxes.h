@@ -20,7 +20,11 @@ private:
 };
 
 // The rules' byte strings are UTF-8 on Linux.
-inline QString toQt(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
-inline std::string fromQt(const QString& text) { return text.toUtf8().toStdString(); }
+inline QString toQt(const std::string& text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+inline std::string fromQt(const QString& text) {
+    return text.toUtf8().toStdString();
+}
 
 }  // namespace zn

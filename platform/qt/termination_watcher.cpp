@@ -15,7 +15,8 @@ volatile sig_atomic_t writeEnd = -1;
 
 void onSignal(int) {
     const char byte = 1;
-    if (writeEnd >= 0) [[maybe_unused]] auto written = ::write(writeEnd, &byte, 1);
+    if (writeEnd >= 0) [[maybe_unused]]
+        auto written = ::write(writeEnd, &byte, 1);
 }
 
 }  // namespace

@@ -143,9 +143,9 @@ bool OptionsDialogView::run() {
 }
 
 std::optional<std::string> chooseProgramFile(const std::string& initialFile, QWidget* parent) {
-    const QString chosen = QFileDialog::getOpenFileName(
-        parent, QStringLiteral("Browser"), toQt(initialFile),
-        QStringLiteral("Executable Files (*);;All Files (*)"));
+    const QString chosen =
+        QFileDialog::getOpenFileName(parent, QStringLiteral("Browser"), toQt(initialFile),
+                                     QStringLiteral("Executable Files (*);;All Files (*)"));
     if (chosen.isEmpty()) return std::nullopt;
     return fromQt(chosen);
 }

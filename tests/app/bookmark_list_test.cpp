@@ -1,6 +1,7 @@
+#include "app/bookmark_list.h"
+
 #include <gtest/gtest.h>
 
-#include "app/bookmark_list.h"
 #include "tests/fakes/fake_ports.h"
 
 namespace zn {

@@ -12,7 +12,8 @@ TEST_F(Settings, AFreshVaultKeyReadsAsTheDefaults) {
     storeVault({});
     registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "installdir",
                       {RegType::String, std::string("/opt/zn") + '\0'});
-    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "a", {RegType::String, std::string("1") + '\0'});
+    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "a",
+                      {RegType::String, std::string("1") + '\0'});
     start();
     const auto& settings = form->settings();
     EXPECT_TRUE(settings.messages);
@@ -75,7 +76,8 @@ TEST_F(Settings, AShortcutTextOfAnotherTypeStopsTheStartUpWithItsMessage) {
 
 TEST_F(Settings, ATrayTheDesktopRefusesIsSwitchedOffQuietly) {
     storeVault({});
-    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Icon", {RegType::Dword, encodeDwordData(1)});
+    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Icon",
+                      {RegType::Dword, encodeDwordData(1)});
     tray.refuse = true;
     start();
     EXPECT_FALSE(tray.isEnabled());

@@ -21,8 +21,9 @@ TEST_F(StartUp, FirstRunStoresTheVerifierTheSampleRowAndAutostart) {
 
     EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
               MakeVerifier("secret") + '\0');
-    EXPECT_EQ(decodeStringData(registry.value(RegRoot::CurrentUser, kRunKeyPath, "Bookmarks")->data),
-              std::string(kProgramPath) + " /S");
+    EXPECT_EQ(
+        decodeStringData(registry.value(RegRoot::CurrentUser, kRunKeyPath, "Bookmarks")->data),
+        std::string(kProgramPath) + " /S");
     EXPECT_EQ(storedEntries(),
               (std::vector<BookmarkEntry>{{kSampleSite, kSampleDescription, "", ""}}));
     EXPECT_TRUE(form->listLoaded());
@@ -65,9 +66,9 @@ TEST_F(StartUp, FirstRunClosedWithoutOkWritesNothingAndAsksAgainNextTime) {
 }
 
 TEST_F(StartUp, TheCloseRequestIsRefusedAfterARefusedOk) {
-    dialogs.typePasswords({"abc", "abc"});         // refused: too short
-    dialogs.typePasswords({"", "", false});        // Esc: refused while may-close is clear
-    dialogs.typePasswords({"secret", "secret"});   // accepted
+    dialogs.typePasswords({"abc", "abc"});        // refused: too short
+    dialogs.typePasswords({"", "", false});       // Esc: refused while may-close is clear
+    dialogs.typePasswords({"secret", "secret"});  // accepted
     start();
     EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
               MakeVerifier("secret") + '\0');
@@ -130,7 +131,8 @@ TEST_F(StartUp, OnlyTheRightPasswordUnlocks) {
 
 TEST_F(StartUp, EntriesAreReadOnlyAtTheFirstUnlock) {
     storeVault({{"http://a.example", "", "", ""}});
-    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass", {RegType::Dword, encodeDwordData(0)});
+    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass",
+                      {RegType::Dword, encodeDwordData(0)});
     startUnlocked();
     saveAllEntries(registry, form->verifier(), {}, {});  // changed behind the program's back
     form->HideWindow();
@@ -148,7 +150,8 @@ TEST_F(StartUp, KeepPassDecidesWhetherShowingAsksAgain) {
     form->ShowWindow();
     EXPECT_EQ(view.panel, Panel::List);
 
-    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass", {RegType::Dword, encodeDwordData(0)});
+    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass",
+                      {RegType::Dword, encodeDwordData(0)});
     startUnlocked();
     form->HideWindow();
     form->ShowWindow();
@@ -166,7 +169,8 @@ TEST_F(StartUp, MinimisingHidesTheWindow) {
 TEST_F(StartUp, AStoppedLoadShowsTheRowsSoFarAndLosesNothing) {
     storeVault({{"http://a.example", "", "", ""}, {"http://c.example", "", "", ""}});
     const std::string foreign = Encipher("http://x|||&&&@@@", MakeVerifier("other")) + '\0';
-    registry.setValue(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite1", {RegType::String, foreign});
+    registry.setValue(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite1",
+                      {RegType::String, foreign});
     startUnlocked();
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "You have entered an invalid password.");

@@ -72,7 +72,9 @@ class FakeDialogs : public AppDialogs {
 public:
     // Each script is one press of OK (or one close); the dialog stays open
     // and takes the next script while its logic refuses to close.
-    void typePasswords(PasswordDialogScript script) { passwordScripts.push_back(std::move(script)); }
+    void typePasswords(PasswordDialogScript script) {
+        passwordScripts.push_back(std::move(script));
+    }
 
     bool runPasswordDialog(TwPassword& dialog) override {
         ++passwordDialogs;

@@ -106,9 +106,9 @@ class FakeKeyboardLayout : public KeyboardLayout {
 public:
     std::string keyName(unsigned virtualKey) const override {
         static const std::map<unsigned, std::string> names = {
-            {0xBA, ";"}, {0xBB, "="}, {0xBC, ","}, {0xBD, "-"}, {0xBE, "."}, {0xBF, "/"},
-            {0xC0, "`"}, {0xDB, "["}, {0xDC, "\\"}, {0xDD, "]"}, {0xDE, "'"}, {0x6A, "*"},
-            {0x13, "Pause"}};
+            {0xBA, ";"}, {0xBB, "="}, {0xBC, ","},    {0xBD, "-"},  {0xBE, "."},
+            {0xBF, "/"}, {0xC0, "`"}, {0xDB, "["},    {0xDC, "\\"}, {0xDD, "]"},
+            {0xDE, "'"}, {0x6A, "*"}, {0x13, "Pause"}};
         const auto it = names.find(virtualKey);
         return it == names.end() ? std::string() : it->second;
     }

@@ -12,7 +12,9 @@ std::string fold(const std::string& text) {
     return folded;
 }
 
-bool sameName(const std::string& a, const std::string& b) { return fold(a) == fold(b); }
+bool sameName(const std::string& a, const std::string& b) {
+    return fold(a) == fold(b);
+}
 
 // Lower-cased, without leading, trailing or doubled separators.
 std::string normalisePath(const std::string& path) {
@@ -63,8 +65,9 @@ public:
         auto* key = owner_.find(id_);
         if (!key) return false;
         auto& values = key->values;
-        const auto it = std::find_if(values.begin(), values.end(),
-                                     [&](const auto& entry) { return sameName(entry.first, name); });
+        const auto it = std::find_if(values.begin(), values.end(), [&](const auto& entry) {
+            return sameName(entry.first, name);
+        });
         if (it == values.end()) return false;
         values.erase(it);
         return true;

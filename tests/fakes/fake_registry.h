@@ -31,8 +31,7 @@ public:
     std::optional<RegValue> value(RegRoot root, const std::string& path,
                                   const std::string& name) const;
     std::vector<std::string> valueNames(RegRoot root, const std::string& path) const;
-    void setValue(RegRoot root, const std::string& path, const std::string& name,
-                  RegValue value);
+    void setValue(RegRoot root, const std::string& path, const std::string& name, RegValue value);
 
 private:
     friend class FakeKey;

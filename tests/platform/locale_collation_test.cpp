@@ -1,8 +1,8 @@
 // The locale's order and case-blind equality, as the bookmark list uses them.
+#include "platform/linux/locale_collation.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
-
-#include "platform/linux/locale_collation.h"
 
 namespace zn {
 namespace {

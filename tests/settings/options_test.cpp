@@ -52,15 +52,15 @@ TEST_F(Options, OkWithoutChangesWritesEveryValueAndRegistersNothing) {
     EXPECT_EQ(hotkeys.calls.size(), hotkeyCallsAtStart);
     EXPECT_EQ(registry.valueNames(RegRoot::CurrentUser, kVaultKeyPath),
               (std::vector<std::string>{"Password", "ActivateKey", "FavoriteKey", "DefBrowser",
-                                        "Messages", "AutoHide", "Icon", "KeepPass",
-                                        "ShowUser"}));
+                                        "Messages", "AutoHide", "Icon", "KeepPass", "ShowUser"}));
     EXPECT_EQ(storedText(registry, kVaultKeyPath, "ActivateKey"), "Ctrl+Alt+P");
     EXPECT_EQ(storedText(registry, kVaultKeyPath, "FavoriteKey"), "Ctrl+Alt+B");
     EXPECT_EQ(storedText(registry, kVaultKeyPath, "DefBrowser"), "");
     const auto keepPass = registry.value(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass");
     EXPECT_EQ(keepPass->type, RegType::Dword);
     EXPECT_EQ(keepPass->data, encodeDwordData(1));
-    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Icon")->data, encodeDwordData(0));
+    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Icon")->data,
+              encodeDwordData(0));
     EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
               MakeVerifier(kMasterPassword) + '\0');
 }
@@ -171,7 +171,8 @@ TEST_F(Options, ARefusedTrayIconIsReportedButLaterSettingsApply) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Cannot create shell notification Icon.");
     EXPECT_FALSE(form->settings().keepPass);
-    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Icon")->data, encodeDwordData(1));
+    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Icon")->data,
+              encodeDwordData(1));
 }
 
 TEST_F(Options, StoredBrowserIsShownAtEveryOpeningAnEmptyOneKeepsTheField) {
@@ -200,7 +201,8 @@ TEST_F(Options, BrowseReplacesTheFieldWithTheChosenProgram) {
     dialogs.chosenProgram = "/usr/bin/new browser";
     form->options().BrowseClick();
     EXPECT_EQ(form->options().browserField, "/usr/bin/new browser");
-    EXPECT_EQ(dialogs.chooseProgramStartedAt, (std::vector<std::string>{"/usr/bin/old", "/usr/bin/old"}));
+    EXPECT_EQ(dialogs.chooseProgramStartedAt,
+              (std::vector<std::string>{"/usr/bin/old", "/usr/bin/old"}));
 }
 
 TEST(BrowserDetection, TidiesTheThreeShapesOfWebPageCommand) {

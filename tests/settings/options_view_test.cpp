@@ -1,11 +1,12 @@
 // The options window's wiring, offscreen: its controls in order, and what it
 // hands back to the logic after OK and after Cancel.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "settings/qt/options_dialog_view.h"
 #include "tests/fakes/fake_app.h"
@@ -46,13 +47,12 @@ TEST_F(OptionsView, ShowsEveryControlWithItsText) {
     OptionsDialogView view(logic, dispatcher, keyboard);
     EXPECT_EQ(view.windowTitle(), "Options");
     EXPECT_EQ(view.size(), QSize(339, 458));
-    const char* boxes[][2] = {
-        {"autostartBox", "Automatically start when Windows loads:"},
-        {"messagesBox", "Show confirmation when a bookmark is added"},
-        {"autoHideBox", "Automatically hide after opening bookmark"},
-        {"iconBox", "Show Icon on Windows Taskbar"},
-        {"keepPassBox", "Remember Password for current session "},
-        {"showUserBox", "Show User Name/Password when opening site"}};
+    const char* boxes[][2] = {{"autostartBox", "Automatically start when Windows loads:"},
+                              {"messagesBox", "Show confirmation when a bookmark is added"},
+                              {"autoHideBox", "Automatically hide after opening bookmark"},
+                              {"iconBox", "Show Icon on Windows Taskbar"},
+                              {"keepPassBox", "Remember Password for current session "},
+                              {"showUserBox", "Show User Name/Password when opening site"}};
     int previousTop = -1;
     for (const auto& [name, text] : boxes) {
         auto* box = view.findChild<QCheckBox*>(QString::fromLatin1(name));

@@ -63,9 +63,9 @@ TEST(Record, JoinsWithTheThreeSeparators) {
 }
 
 TEST(Record, SplitGivesBackEveryFieldIncludingEmptyOnes) {
-    for (const BookmarkEntry& entry : {BookmarkEntry{"http://a", "A", "me", "pw"},
-                                      BookmarkEntry{"", "", "", ""},
-                                      BookmarkEntry{"s", "", "u", ""}}) {
+    for (const BookmarkEntry& entry :
+         {BookmarkEntry{"http://a", "A", "me", "pw"}, BookmarkEntry{"", "", "", ""},
+          BookmarkEntry{"s", "", "u", ""}}) {
         const auto split = SplitRecord(JoinRecord(entry));
         ASSERT_TRUE(split);
         EXPECT_EQ(*split, entry);

@@ -1,8 +1,9 @@
+#include "vault/entry_store.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fake_registry.h"
 #include "vault/entry_cipher.h"
-#include "vault/entry_store.h"
 
 namespace zn {
 namespace {
