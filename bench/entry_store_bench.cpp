@@ -8,60 +8,22 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "platform/linux/sqlite_registry.h"
+#include "bench/bench_support.h"
 #include "vault/entry_cipher.h"
 #include "vault/entry_store.h"
 #include "vault/record.h"
 
 namespace {
 
-constexpr int kEntryCount = 10'000;
-
-// Typical sizes: site ~30 bytes, description ~20, user ~10, password ~12.
-std::vector<zn::BookmarkEntry> sampleEntries() {
-    std::vector<zn::BookmarkEntry> entries;
-    for (int i = 0; i < kEntryCount; ++i) {
-        const std::string n = std::to_string(100000 + i);
-        entries.push_back({"https://www.site" + n + ".example/", "Description of " + n, "user" + n,
-                           "pw" + n + "!x2"});
-    }
-    return entries;
-}
-
-const std::string& benchKey() {
-    static const std::string key = zn::MakeVerifier("benchmark password");
-    return key;
-}
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "znbench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
-
-std::unique_ptr<zn::SqliteRegistry> openStore(const TempFolder& folder) {
-    return zn::SqliteRegistry::open((folder / "registry.db").string(),
-                                    {.busyTimeoutMs = 5000,
-                                     .autostartFolder = folder / "autostart",
-                                     .shellFolders = zn::ShellFolderPaths{"/d", "/s", "/f"}});
-}
+using zn::bench::benchKey;
+using zn::bench::kEntryCount;
+using zn::bench::openBenchStore;
+using zn::bench::sampleEntries;
+using zn::bench::TempFolder;
 
 void BM_SaveAllEntries(benchmark::State& state) {
     TempFolder folder;
-    const auto registry = openStore(folder);
+    const auto registry = openBenchStore(folder);
     const auto entries = sampleEntries();
     for (auto _ : state) zn::saveAllEntries(*registry, benchKey(), entries, {});
     state.SetItemsProcessed(state.iterations() * kEntryCount);
@@ -69,7 +31,7 @@ void BM_SaveAllEntries(benchmark::State& state) {
 
 void BM_LoadAllEntries(benchmark::State& state) {
     TempFolder folder;
-    const auto registry = openStore(folder);
+    const auto registry = openBenchStore(folder);
     zn::saveAllEntries(*registry, benchKey(), sampleEntries(), {});
     for (auto _ : state) {
         const auto loaded = zn::loadAllEntries(*registry, benchKey());

@@ -12,56 +12,23 @@
 
 #include "app/bookmark_list.h"
 #include "app/qt/bookmark_table_model.h"
+#include "bench/bench_support.h"
 #include "platform/linux/locale_collation.h"
-#include "platform/linux/sqlite_registry.h"
 #include "vault/entry_cipher.h"
 #include "vault/entry_store.h"
 
 namespace {
 
-constexpr int kRowCount = 10'000;
-
-std::vector<zn::BookmarkEntry> tenThousandEntries() {
-    std::vector<zn::BookmarkEntry> entries;
-    for (int i = 0; i < kRowCount; ++i) {
-        const std::string n = std::to_string(100000 + i);
-        entries.push_back({"https://www.site" + n + ".example/", "Description of " + n, "user" + n,
-                           "pw" + n + "!x2"});
-    }
-    return entries;
-}
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "znlist-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
+using zn::bench::TempFolder;
 
 // Add one bookmark to a list of 10,000 and save the whole list, as Add does.
 void BM_AddOneRowAndSaveAll(benchmark::State& state) {
-    ScratchFolder folder;
-    const auto registry =
-        zn::SqliteRegistry::open((folder / "registry.db").string(),
-                                 {.busyTimeoutMs = 5000,
-                                  .autostartFolder = folder / "autostart",
-                                  .shellFolders = zn::ShellFolderPaths{"/d", "/s", "/f"}});
-    const std::string key = zn::MakeVerifier("benchmark password");
+    TempFolder folder;
+    const auto registry = zn::bench::openBenchStore(folder);
+    const std::string& key = zn::bench::benchKey();
     const zn::LocaleCollation collation;
     zn::BookmarkList list(collation);
-    list.assign(tenThousandEntries());
+    list.assign(zn::bench::sampleEntries());
     zn::saveAllEntries(*registry, key, list.entries(), {});
 
     for (auto _ : state) {
@@ -90,7 +57,7 @@ void BM_ListViewShowsTenThousandRows(benchmark::State& state) {
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view.resize(634, 209);
     view.show();
-    const auto entries = tenThousandEntries();
+    const auto entries = zn::bench::sampleEntries();
     const auto widgetsBefore = view.findChildren<QWidget*>().size();
 
     for (auto _ : state) {

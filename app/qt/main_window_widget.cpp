@@ -23,13 +23,13 @@ constexpr int kFrameHeightAllowance = 32;
 constexpr int kBannerHeight = 58;
 constexpr int kBottomBarHeight = 52;
 
-struct ButtonSpec {
+struct ListButton {
     const char* name;
     const char* caption;
     const char* hint;
 };
 
-const ButtonSpec kListButtons[] = {
+const ListButton kListButtons[] = {
     {"BitBtn1", "Add", "Click here to manually add a bookmark"},
     {"BitBtn2", "Remove", "Click here to remove site from bookmarks"},
     {"BitBtn3", "&Hide", "Click here to hide Zintrel"},
@@ -120,10 +120,10 @@ QWidget* MainWindowWidget::buildListPanel() {
     bottomLayout->addWidget(note);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(4);
-    for (const auto& spec : kListButtons) {
-        auto* button = new QPushButton(QString::fromLatin1(spec.caption), bottomBar);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setToolTip(QString::fromLatin1(spec.hint));
+    for (const auto& listButton : kListButtons) {
+        auto* button = new QPushButton(QString::fromLatin1(listButton.caption), bottomBar);
+        button->setObjectName(QString::fromLatin1(listButton.name));
+        button->setToolTip(QString::fromLatin1(listButton.hint));
         button->setAutoDefault(false);
         buttons->addWidget(button);
     }

@@ -6,9 +6,7 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "tests/fakes/fake_app.h"
-#include "tests/fakes/fake_ports.h"
-#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_services.h"
 #include "vault/entry_cipher.h"
 
 namespace zn::testing {
@@ -16,7 +14,7 @@ namespace zn::testing {
 inline constexpr const char* kProgramPath = "/home/user/.local/opt/znvault/znvault";
 inline constexpr const char* kMasterPassword = "correct horse";
 
-class AppFixture : public ::testing::Test {
+class AppFixture : public ::testing::Test, protected FakeServices {
 protected:
     // A vault set up earlier: its verifier and these entries are stored.
     void storeVault(const std::vector<BookmarkEntry>& entries,
@@ -31,10 +29,7 @@ protected:
     TForm1& start(std::vector<std::string> arguments = {}) {
         timers.pending.clear();
         form.reset();
-        form = std::make_unique<TForm1>(
-            MainWindowServices{registry, messages, timers, collation, hotkeys, keyboard, tray,
-                               dialogs, clipboard, shell, kProgramPath, std::move(arguments)},
-            view);
+        form = std::make_unique<TForm1>(services(kProgramPath, std::move(arguments)), view);
         view.attach(*form);
         form->FormCreate();
         EXPECT_EQ(timers.nextDelay(), kStartDelayMs);
@@ -62,16 +57,6 @@ protected:
         return loadAllEntries(registry, form->verifier()).entries;
     }
 
-    FakeRegistry registry;
-    FakeMessageBoxes messages;
-    ManualTimers timers;
-    ByteCollation collation;
-    RecordingHotkeys hotkeys;
-    FakeKeyboardLayout keyboard;
-    FakeTrayIcon tray;
-    FakeDialogs dialogs;
-    FakeClipboard clipboard;
-    RecordingShell shell;
     FakeMainWindowView view;
     std::unique_ptr<TForm1> form;
 };

@@ -12,9 +12,7 @@
 #include "app/main_window.h"
 #include "app/qt/entry_dialog_view.h"
 #include "app/qt/main_window_widget.h"
-#include "tests/fakes/fake_app.h"
-#include "tests/fakes/fake_ports.h"
-#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_services.h"
 #include "vault/entry_cipher.h"
 
 namespace zn::testing {
@@ -87,26 +85,14 @@ TEST_F(EntryDialog, CopiesTheFieldsInAndOnlyAfterOkBackWithoutCuttingLongTexts) 
 }
 
 // The main window over fakes of every port, unlocked on a stored list.
-class MainWindowFixture : public QtViews {
+class MainWindowFixture : public QtViews, protected FakeServices {
 protected:
     void startWith(const std::vector<BookmarkEntry>& entries) {
         const std::string verifier = MakeVerifier("master-pass");
         registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password",
                           {RegType::String, encodeStringData(verifier)});
         zn::saveAllEntries(registry, verifier, entries, {});
-        form = std::make_unique<TForm1>(MainWindowServices{registry,
-                                                           messages,
-                                                           timers,
-                                                           collation,
-                                                           hotkeys,
-                                                           keyboard,
-                                                           tray,
-                                                           dialogs,
-                                                           clipboard,
-                                                           shell,
-                                                           "/bin/znvault",
-                                                           {}},
-                                        window);
+        form = std::make_unique<TForm1>(services("/bin/znvault"), window);
         window.attach(*form);
         form->FormCreate();
         while (timers.fireNext()) {
@@ -128,16 +114,6 @@ protected:
         QApplication::sendEvent(list->viewport(), &release);
     }
 
-    FakeRegistry registry;
-    FakeMessageBoxes messages;
-    ManualTimers timers;
-    ByteCollation collation;
-    RecordingHotkeys hotkeys;
-    FakeKeyboardLayout keyboard;
-    FakeTrayIcon tray;
-    FakeDialogs dialogs;
-    FakeClipboard clipboard;
-    RecordingShell shell;
     // The logic outlives its window: the window's model watches its list.
     std::unique_ptr<TForm1> form;
     MainWindowWidget window;

@@ -7,30 +7,24 @@ start_display
 # visible_of PID: the visible windows of that process.
 visible_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
 
-wait_visible_of() {
-    local deadline=$((SECONDS + 10))
+# wait_shown_of PID yes|no: until the process shows a window, or shows none.
+wait_shown_of() {
+    local deadline=$((SECONDS + 10)) shown
     while [ $SECONDS -lt $deadline ]; do
-        [ -n "$(visible_of "$1")" ] && return 0
+        shown=no
+        [ -n "$(visible_of "$1")" ] && shown=yes
+        [ "$shown" = "$2" ] && return 0
         sleep 0.1
     done
-    fail "no visible window of process $1"
-}
-
-wait_hidden_of() {
-    local deadline=$((SECONDS + 10))
-    while [ $SECONDS -lt $deadline ]; do
-        [ -z "$(visible_of "$1")" ] && return 0
-        sleep 0.1
-    done
-    fail "process $1 still shows a window"
+    fail "process $1: window shown is not '$2'"
 }
 
 toggle_twice() {
     xdotool key ctrl+alt+p
     wait_window '^Enter Password$' >/dev/null
-    wait_visible_of "$1"
+    wait_shown_of "$1" yes
     xdotool key ctrl+alt+p
-    wait_hidden_of "$1"
+    wait_shown_of "$1" no
 }
 
 first_run "s3cret-pass"

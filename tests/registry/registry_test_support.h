@@ -11,31 +11,11 @@
 #include <sstream>
 #include <string>
 
+#include "tests/fakes/temp_folder.h"
 #include "vault/entry_cipher.h"
 #include "vault/record.h"
 
 namespace zn::testing {
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zn-reg-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // Sets or clears one variable for the scope of a test.
 class ScopedEnvironment {
