@@ -29,20 +29,20 @@ fail() {
     exit 1
 }
 
+# Xvfb picks a free display number itself and writes it to a pipe, so tests
+# that start servers side by side never race for the same number.
 start_display() {
-    local n
-    for n in $(seq 150 250); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        PIDS+=($!)
-        export DISPLAY=":$n"
-        for _ in $(seq 100); do
-            [ -e "/tmp/.X11-unix/X$n" ] && xdpyinfo >/dev/null 2>&1 && return 0
-            sleep 0.05
-        done
-        fail "Xvfb :$n did not start"
+    local fifo="$WORK/display" n
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    PIDS+=($!)
+    read -r -t 10 n <"$fifo" || fail "Xvfb did not start"
+    export DISPLAY=":$n"
+    for _ in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.05
     done
-    fail "no free display number"
+    fail "Xvfb :$n does not answer"
 }
 
 # start_vault [ARGS...]: starts znvault in the background; its pid in VAULT_PID.
@@ -93,6 +93,18 @@ wait_exit() {
         sleep 0.1
     done
     fail "process $1 did not end"
+}
+
+# eventually SECONDS COMMAND...: retries the command until it succeeds; the
+# program saves just after its window closes, so a check may come too early.
+eventually() {
+    local deadline=$((SECONDS + $1))
+    shift
+    while [ $SECONDS -lt $deadline ]; do
+        "$@" && return 0
+        sleep 0.1
+    done
+    "$@"
 }
 
 reg_value() { "$ZNREG" query "$1" /v "$2"; }
