@@ -9,7 +9,7 @@ build_zintrel
 if [ -z "${DISPLAY:-}" ]; then
     export DISPLAY=:99
     if ! xdpyinfo >/dev/null 2>&1; then
-        Xvfb :99 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb :99 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         sleep 1
     fi
     echo "No display: znvault runs on the virtual display :99."

@@ -42,7 +42,8 @@ std::vector<std::string> environmentWithDisplay(const std::string& display) {
     return environment;
 }
 
-// Xvfb writes the number once it accepts connections.
+// Xvfb writes the number once it accepts connections; -noreset keeps it from
+// refusing connections for a moment whenever its last client leaves.
 std::string readDisplayName(int descriptor) {
     std::string number;
     pollfd readable{descriptor, POLLIN, 0};
@@ -71,7 +72,7 @@ XvfbServer::XvfbServer() {
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_ = spawn({kXvfb, "-displayfd", std::to_string(pipeEnds[1]), "-screen", "0", "640x480x24",
-                  "-nolisten", "tcp"},
+                  "-nolisten", "tcp", "-noreset"},
                  environmentWithDisplay(""), &actions);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);

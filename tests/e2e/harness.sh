@@ -25,24 +25,36 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    if [ -s "$WORK/znvault.log" ]; then
+        echo "--- znvault said:" >&2
+        cat "$WORK/znvault.log" >&2
+    fi
+    echo "--- windows:" >&2
+    xdotool search --name '.*' getwindowname %@ 2>/dev/null | grep -v '^$' >&2 || true
     if [ -n "${SCREENSHOT_ON_FAILURE:-}" ]; then import -display "$DISPLAY" -window root "$SCREENSHOT_ON_FAILURE" 2>/dev/null || true; fi
     exit 1
 }
 
-# Xvfb picks a free display number itself and writes it to a pipe, so tests
-# that start servers side by side never race for the same number.
+# -noreset: without it the server resets, refusing connections for a moment,
+# whenever its last client (xdpyinfo, xdotool) leaves.
+# A display number drawn at random from a high range: a number another test
+# has just given up is not reused while its server may still be going away.
 start_display() {
-    local fifo="$WORK/display" n
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    PIDS+=($!)
-    read -r -t 10 n <"$fifo" || fail "Xvfb did not start"
-    export DISPLAY=":$n"
-    for _ in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.05
+    local n attempt
+    for attempt in $(seq 20); do
+        n=$((200 + RANDOM % 700))
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+        local server=$!
+        PIDS+=("$server")
+        export DISPLAY=":$n"
+        for _ in $(seq 100); do
+            kill -0 "$server" 2>/dev/null || break
+            xdpyinfo >/dev/null 2>&1 && return 0
+            sleep 0.05
+        done
     done
-    fail "Xvfb :$n does not answer"
+    fail "no virtual display could be started"
 }
 
 # start_vault [ARGS...]: starts znvault in the background; its pid in VAULT_PID.
