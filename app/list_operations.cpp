@@ -135,7 +135,10 @@ void TForm1::ListView1DblClick() {
         if (settings_.showUser && !entry.userName.empty())
             services_.messages.show(MessageKind::Information, userNameNotice(entry),
                                     MessageButtons::Ok);
-        if (settings_.defBrowser.empty())
+        // A site beginning with "-" would reach the browser as one of its
+        // options; the desktop's handler takes it as the address it claims to be.
+        const bool readsAsOption = !entry.site.empty() && entry.site.front() == '-';
+        if (settings_.defBrowser.empty() || readsAsOption)
             services_.shell.openDocument(entry.site, "");
         else
             services_.shell.startProgram(settings_.defBrowser, entry.site);

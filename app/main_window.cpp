@@ -197,7 +197,14 @@ void TForm1::changePassword(const std::string& newPassword) {
 
 void TForm1::loadAllEntries() {
     listLoaded_ = true;
-    LoadedEntries loaded = zn::loadAllEntries(services_.registry, verifier_);
+    LoadedEntries loaded;
+    try {
+        loaded = zn::loadAllEntries(services_.registry, verifier_);
+    } catch (...) {
+        // A list that was never read must never be saved over the stored one.
+        listLoaded_ = false;
+        throw;
+    }
     list_.assign(std::move(loaded.entries));
     unread_ = std::move(loaded.unread);
     if (loaded.stoppedAtInvalidValue)

@@ -1,9 +1,14 @@
 #include "znreg/reg_command.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <ostream>
 #include <sstream>
+#include <utility>
 
 namespace zn::regtool {
 namespace {
@@ -266,16 +271,33 @@ void collectForExport(RegToolStore& store, const KeyName& keyName,
         collectForExport(store, child(keyName, name), exported);
 }
 
+// An export holds the verifier and every enciphered entry, which only
+// obfuscate: the file is made readable by its owner alone, like the store.
+void writePrivateFile(const std::string& path, const std::string& text) {
+    struct FileCloser {
+        int fd;
+        ~FileCloser() {
+            if (fd >= 0) ::close(fd);
+        }
+    } file{::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)};
+    if (file.fd < 0 || ::fchmod(file.fd, 0600) != 0)
+        throw RegToolError("Cannot create file " + path);
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t step = ::write(file.fd, text.data() + written, text.size() - written);
+        if (step < 0) throw RegToolError("Cannot create file " + path);
+        written += static_cast<std::size_t>(step);
+    }
+    const int fd = std::exchange(file.fd, -1);
+    if (::close(fd) != 0) throw RegToolError("Cannot create file " + path);
+}
+
 void exportKey(const RegCommand& command, RegToolStore& store) {
     if (!store.registry().openKey(command.key.root, command.key.path, false))
         throw RegToolError(kNotFound);
     std::vector<ExportedKey> exported;
     collectForExport(store, command.key, exported);
-    const std::string text = writeRegFile(exported);
-    std::ofstream file(command.file, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    if (!file) throw RegToolError("Cannot create file " + command.file);
+    writePrivateFile(command.file, writeRegFile(exported));
 }
 
 void importFile(const RegCommand& command, RegToolStore& store) {

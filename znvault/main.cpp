@@ -68,14 +68,23 @@ int main(int argc, char** argv) {
 
     zn::HotkeyPump hotkeyPump(
         hotkeys, [&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); });
-    // Logging off and SIGTERM both end the program after saving, without asking.
-    const auto endSession = [&form, &window] {
-        form.QueryEndSession();
-        window.close();
+    // The end of the session: save and agree. The session manager ends the
+    // program itself, and the close that follows no longer asks; a logout that
+    // is called off leaves the program running.
+    const auto saveForSessionEnd = [&form] {
+        form.dispatcher().run([&] {
+            form.QueryEndSession();
+            form.saveAllEntries();
+        });
     };
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
-                     [endSession](QSessionManager&) { endSession(); });
-    zn::TerminationWatcher terminationWatcher(endSession);
+                     [saveForSessionEnd](QSessionManager&) { saveForSessionEnd(); });
+    // SIGTERM ends the program at once after saving, even while a dialog or
+    // the close question is open: every event loop is left.
+    zn::TerminationWatcher terminationWatcher([saveForSessionEnd] {
+        saveForSessionEnd();
+        QCoreApplication::exit(0);
+    });
 
     form.FormCreate();
     const int result = QApplication::exec();

@@ -201,8 +201,10 @@ void MainWindowWidget::mirrorCommandStates() const {
 bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == listView_->viewport() && form_) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
+        // Queued: the view settles the selection only as it handles the release itself.
         if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton)
-            run([this] { form_->ListView1Click(); });
+            QMetaObject::invokeMethod(
+                this, [this] { run([this] { form_->ListView1Click(); }); }, Qt::QueuedConnection);
         else if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
             run([this] { form_->ListView1DblClick(); });
     }

@@ -115,7 +115,14 @@ bool isRunKey(RegRoot root, const std::vector<std::string>& foldedNames) {
 }
 
 // What SQLite reported; callers turn it into the message the user sees.
-struct SqliteFailure {
+// Never escapes the store as it is: every public path turns it into a
+// RegistryError. It is still a std::exception, so that a path that forgets
+// cannot end the program.
+struct SqliteFailure : std::exception {
+    SqliteFailure(int failureCode, std::string failureMessage)
+        : code(failureCode), message(std::move(failureMessage)) {}
+    const char* what() const noexcept override { return message.c_str(); }
+
     int code;
     std::string message;
 };
@@ -155,8 +162,9 @@ public:
         check(sqlite3_bind_int64(statement_, ++bound_, number));
         return *this;
     }
+    // SQLite copies what is bound: callers bind temporaries such as a folded name.
     Query& bindText(const std::string& text) {
-        check(sqlite3_bind_text64(statement_, ++bound_, text.data(), text.size(), SQLITE_STATIC,
+        check(sqlite3_bind_text64(statement_, ++bound_, text.data(), text.size(), SQLITE_TRANSIENT,
                                   SQLITE_UTF8));
         return *this;
     }
@@ -164,7 +172,7 @@ public:
         // A zero-length blob must still be a blob, not NULL.
         check(bytes.empty() ? sqlite3_bind_zeroblob(statement_, ++bound_, 0)
                             : sqlite3_bind_blob64(statement_, ++bound_, bytes.data(), bytes.size(),
-                                                  SQLITE_STATIC));
+                                                  SQLITE_TRANSIENT));
         return *this;
     }
 
@@ -547,12 +555,18 @@ private:
     void mirrorPendingRunValues() {
         std::set<std::string> names;
         names.swap(pendingRunValues_);
+        if (names.empty()) return;
         std::optional<std::string> failedName;
-        const auto runKey = findKey(RegRoot::CurrentUser, foldAll(splitPath(kRunKeyPath)));
+        std::optional<KeyId> runKey;
+        try {
+            runKey = findKey(RegRoot::CurrentUser, foldAll(splitPath(kRunKeyPath)));
+        } catch (const SqliteFailure& failure) {
+            throw storeFailure(path_, "read", failure);
+        }
         for (const auto& name : names) {
             try {
                 mirror_.update(name, runKey ? readValue(*runKey, name) : std::nullopt);
-            } catch (const RegistryError&) {
+            } catch (const std::exception&) {
                 if (!failedName) failedName = name;
             }
         }

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_shell.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -10,14 +11,24 @@
 
 namespace zn {
 
+QUrl documentUrl(const QString& target, const QString& workingFolder,
+                 const QString& programFolder) {
+    if (target.isEmpty()) return {};
+    const QFileInfo asGiven(target);
+    if (!workingFolder.isEmpty()) {
+        const QFileInfo document(QDir(workingFolder), target);
+        return document.isFile() ? QUrl::fromLocalFile(document.absoluteFilePath()) : QUrl();
+    }
+    if (asGiven.isAbsolute()) return asGiven.exists() ? QUrl::fromLocalFile(target) : QUrl();
+    const QFileInfo besideProgram(QDir(programFolder), target);
+    if (!target.contains(QLatin1Char('/')) && besideProgram.isFile())
+        return QUrl::fromLocalFile(besideProgram.absoluteFilePath());
+    return QUrl::fromUserInput(target);
+}
+
 void QtShell::openDocument(const std::string& target, const std::string& workingFolder) {
-    const QString text = toQt(target);
-    const QString folder = workingFolder.empty() ? QDir::currentPath() : toQt(workingFolder);
-    // A file, named as it stands or from the working folder, opens as a file;
-    // anything else is an address.
-    const QFileInfo file(QDir(folder), text);
-    const QUrl url = !text.isEmpty() && file.exists() ? QUrl::fromLocalFile(file.absoluteFilePath())
-                                                      : QUrl::fromUserInput(text, folder);
+    const QUrl url =
+        documentUrl(toQt(target), toQt(workingFolder), QCoreApplication::applicationDirPath());
     if (url.isValid()) QDesktopServices::openUrl(url);
 }
 

@@ -2,9 +2,18 @@
 // programs without a command interpreter.
 #pragma once
 
+#include <QUrl>
+
 #include "platform/shell.h"
 
 namespace zn {
+
+// What the desktop is asked to open. A document named relative to a working
+// folder opens as that file, or not at all when the folder does not hold it.
+// Without a working folder an existing absolute path, or a file beside the
+// program (where the help page lives in a development run), opens as a file;
+// anything else is an address.
+QUrl documentUrl(const QString& target, const QString& workingFolder, const QString& programFolder);
 
 class QtShell : public Shell {
 public:

@@ -331,6 +331,17 @@ TEST_F(ListOperations, OpenHandsTheSiteToTheBrowserAsOneUnchangedArgument) {
     EXPECT_EQ(shell.launches[0].argumentOrFolder, site);
 }
 
+TEST_F(ListOperations, ASiteThatReadsAsABrowserOptionGoesToTheDesktopInstead) {
+    const std::string site = "--renderer-cmd-prefix=/tmp/x";
+    setText("DefBrowser", "/opt/browser");
+    startWith({{site, "", "", ""}});
+    selectSite(site);
+    form->ListView1DblClick();
+    ASSERT_EQ(shell.launches.size(), 1u);
+    EXPECT_FALSE(shell.launches[0].program);
+    EXPECT_EQ(shell.launches[0].target, site);
+}
+
 TEST_F(ListOperations, AutoHideHidesAfterOpeningAndAlsoWithNothingSelected) {
     setFlag("AutoHide", true);
     startWith({kOmega});

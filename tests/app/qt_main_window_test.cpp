@@ -105,13 +105,19 @@ protected:
 
     void clickRow(int row, Qt::MouseButton button = Qt::LeftButton) {
         QTableView* list = window.listView();
-        const QPoint where = list->visualRect(list->model()->index(row, 0)).center();
+        clickAt(list->visualRect(list->model()->index(row, 0)).center(), button);
+    }
+
+    // A click at a point of the list's viewport, with what it queued handled.
+    void clickAt(QPoint where, Qt::MouseButton button = Qt::LeftButton) {
+        QTableView* list = window.listView();
         QMouseEvent press(QEvent::MouseButtonPress, where, list->viewport()->mapToGlobal(where),
                           button, button, Qt::NoModifier);
         QMouseEvent release(QEvent::MouseButtonRelease, where, list->viewport()->mapToGlobal(where),
                             button, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(list->viewport(), &press);
         QApplication::sendEvent(list->viewport(), &release);
+        QApplication::sendPostedEvents();
     }
 
     // The logic outlives its window: the window's model watches its list.
@@ -172,6 +178,18 @@ TEST_F(MainWindow, ButtonsFollowLeftClicksOnlyAndStayEnabledAfterRemove) {
     EXPECT_TRUE(window.listView()->selectionModel()->selectedRows().isEmpty());
     EXPECT_TRUE(remove->isEnabled());
     EXPECT_TRUE(edit->isEnabled());
+}
+
+TEST_F(MainWindow, AClickOnTheEmptyPartOfTheListDisablesTheButtons) {
+    startWith({{"http://a.example", "", "", ""}});
+    window.show();
+    clickRow(0);
+    EXPECT_TRUE(window.button("BitBtn2")->isEnabled());
+    const QRect firstRow = window.listView()->visualRect(window.listView()->model()->index(0, 0));
+    clickAt(QPoint(firstRow.center().x(), firstRow.bottom() + 40));
+    EXPECT_FALSE(form->list().selected());
+    EXPECT_FALSE(window.button("BitBtn2")->isEnabled());
+    EXPECT_FALSE(window.button("BitBtn7")->isEnabled());
 }
 
 TEST_F(MainWindow, ADoubleClickOpensTheSelectedRow) {

@@ -183,5 +183,26 @@ TEST_F(StartUp, AStoppedLoadShowsTheRowsSoFarAndLosesNothing) {
     EXPECT_EQ(registry.valueNames(RegRoot::CurrentUser, kEntriesKeyPath).size(), 3u);
 }
 
+TEST_F(StartUp, ALoadThatFailsNeitherShowsNorSavesAnEmptyList) {
+    storeVault({{"http://a.example", "", "", ""}, {"http://b.example", "", "", ""}});
+    start();
+    timers.fireNext();
+    view.passwordField = kMasterPassword;
+    registry.failReads = true;
+    EXPECT_FALSE(form->dispatcher().run([&] { form->UnlockClick(); }));
+    registry.failReads = false;
+    EXPECT_EQ(view.panel, Panel::Lock);
+    EXPECT_FALSE(form->listLoaded());
+
+    // Closing now must not write the empty list over the stored one.
+    messages.answer(MessageAnswer::Yes);
+    EXPECT_TRUE(form->FormCloseQuery());
+    EXPECT_EQ(loadAllEntries(registry, MakeVerifier(kMasterPassword)).entries.size(), 2u);
+
+    // The next unlock reads the list after all.
+    form->UnlockClick();
+    EXPECT_EQ(siteColumn().size(), 2u);
+}
+
 }  // namespace
 }  // namespace zn::testing

@@ -51,6 +51,16 @@ sigterm)
     [ "$before" = "$after" ] || fail "the entries changed at the end of the session"
     echo "$after" | grep -q Favorite0 || fail "entries lost at the end of the session"
     ;;
+sigterm_during_question)
+    first_run "s3cret-pass"
+    main=$(wait_window '^Zintrel$')
+    "$BIN_DIR/e2e_close_window" "$main"
+    wait_window '^Confirm$' >/dev/null
+    kill -TERM "$VAULT_PID"
+    wait_exit "$VAULT_PID" 5
+    "$ZNREG" query 'HKCU\SOFTWARE\Halvorn\Bookmarks\Bookmarks' | grep -q Favorite0 ||
+        fail "entries lost at the end of the session"
+    ;;
 close_question)
     first_run "s3cret-pass"
     main=$(wait_window '^Zintrel$')

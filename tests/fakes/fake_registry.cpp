@@ -43,6 +43,7 @@ public:
     FakeKey(FakeRegistry& owner, std::string id) : owner_(owner), id_(std::move(id)) {}
 
     std::optional<RegValue> readValue(const std::string& name) const override {
+        if (owner_.failReads) throw RegistryError("Cannot read the store");
         auto* key = owner_.find(id_);
         if (!key) return std::nullopt;
         for (const auto& [valueName, value] : key->values)
@@ -74,6 +75,7 @@ public:
     }
 
     std::vector<std::string> valueNames() const override {
+        if (owner_.failReads) throw RegistryError("Cannot read the store");
         std::vector<std::string> names;
         if (auto* key = owner_.find(id_))
             for (const auto& entry : key->values) names.push_back(entry.first);

@@ -24,6 +24,8 @@ public:
     // The next `count` value writes succeed; every one after them fails.
     void failWritesAfter(int count) { writesBeforeFailure_ = count; }
     void stopFailing() { writesBeforeFailure_.reset(); }
+    // Reads fail while set, as from a store that cannot be read.
+    bool failReads = false;
     int writeCount() const { return writeCount_; }
 
     // Direct access for assertions.

@@ -63,6 +63,21 @@ TYPED_TEST(RegistryConformance, NamesIgnoreLetterCaseAndKeepTheFirstSpelling) {
     EXPECT_EQ(again->readString("MixedCase"), "second");
 }
 
+TYPED_TEST(RegistryConformance, LongNamesAreFoundRewrittenAndDeleted) {
+    // Longer than any string kept inside the string object itself.
+    const std::string name = "A Value Name Well Past Sixteen Bytes";
+    const auto handle = this->key("Software\\Halvorn\\A Key Name Well Past Sixteen Bytes");
+    handle->writeString(name, "first");
+    handle->writeString(name, "second");
+    const auto again = this->registry().openKey(
+        RegRoot::CurrentUser, "software\\halvorn\\a key name well past sixteen bytes", false);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->readString("a value name well past sixteen bytes"), "second");
+    EXPECT_EQ(again->valueNames().size(), 1u);
+    EXPECT_TRUE(again->deleteValue(name));
+    EXPECT_FALSE(again->readValue(name));
+}
+
 TYPED_TEST(RegistryConformance, PathsIgnoreLeadingAndEmptySeparators) {
     this->key("\\A\\\\B\\")->writeInteger("n", 7);
     const auto same = this->registry().openKey(RegRoot::CurrentUser, "a\\b", false);

@@ -1,6 +1,7 @@
 // The znreg tool: REGEDIT4 files written and read back byte for byte, and
 // the commands with their output and exit codes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 
@@ -193,7 +194,14 @@ TEST_F(ZnregTest, ExportDeleteImportRestoresEveryByteInOrder) {
     };
     const auto before = snapshot();
 
+    {
+        std::ofstream existing(file("vault.reg"));  // an older backup, readable by all
+    }
+    ::chmod(file("vault.reg").c_str(), 0644);
     ASSERT_EQ(run({"export", "HKCU\\Software\\Halvorn", file("vault.reg")}).exitCode, 0);
+    struct stat exportedFile {};
+    ASSERT_EQ(::stat(file("vault.reg").c_str(), &exportedFile), 0);
+    EXPECT_EQ(exportedFile.st_mode & 0777, 0600u);  // it holds the vault
     ASSERT_TRUE(registry_->deleteKey(RegRoot::CurrentUser, "Software\\Halvorn"));
     const auto imported = run({"import", file("vault.reg")});
     EXPECT_EQ(imported.exitCode, 0) << imported.err;

@@ -1,0 +1,94 @@
+// The Qt side of the clipboard and the shell, offscreen: what counts as text
+// to paste, and what a document or an address opens as.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_shell.h"
+
+namespace zn {
+namespace {
+
+class QtPlatform : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { application_ = std::make_unique<QApplication>(argc_, argv_); }
+    static void TearDownTestSuite() { application_.reset(); }
+
+    static void offer(QMimeData* data) { QGuiApplication::clipboard()->setMimeData(data); }
+
+private:
+    static inline int argc_ = 1;
+    static inline char program_[] = "platform_qt_tests";
+    static inline char* argv_[] = {program_, nullptr};
+    static inline std::unique_ptr<QApplication> application_;
+};
+
+TEST_F(QtPlatform, TextOnTheClipboardIsTextEvenBesideAPicture) {
+    QtClipboard clipboard;
+    clipboard.setText("https://a.example/é");
+    EXPECT_TRUE(clipboard.hasText());
+    EXPECT_EQ(clipboard.text(), "https://a.example/é");
+
+    auto* withPicture = new QMimeData;
+    withPicture->setText(QStringLiteral("cell text"));
+    withPicture->setImageData(QImage(4, 4, QImage::Format_RGB32));
+    offer(withPicture);
+    EXPECT_TRUE(clipboard.hasText());
+
+    auto* webLink = new QMimeData;
+    webLink->setUrls({QUrl(QStringLiteral("https://b.example/"))});
+    webLink->setText(QStringLiteral("https://b.example/"));
+    offer(webLink);
+    EXPECT_TRUE(clipboard.hasText());
+}
+
+TEST_F(QtPlatform, APictureOrAFileListIsNoText) {
+    QtClipboard clipboard;
+    auto* picture = new QMimeData;
+    picture->setImageData(QImage(4, 4, QImage::Format_RGB32));
+    offer(picture);
+    EXPECT_FALSE(clipboard.hasText());
+    EXPECT_EQ(clipboard.text(), "");
+
+    auto* files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.txt"))});
+    files->setText(QStringLiteral("/tmp/a.txt"));
+    offer(files);
+    EXPECT_FALSE(clipboard.hasText());
+}
+
+TEST_F(QtPlatform, DocumentsOpenFromTheirFolderAndEverythingElseIsAnAddress) {
+    QTemporaryDir install;
+    QTemporaryDir program;
+    QTemporaryDir elsewhere;
+    for (const QString& folder : {install.path(), program.path()}) {
+        QFile help(QDir(folder).filePath(QStringLiteral("znhelp.htm")));
+        ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+    }
+    const QString help = QStringLiteral("znhelp.htm");
+    EXPECT_EQ(documentUrl(help, install.path(), program.path()),
+              QUrl::fromLocalFile(QDir(install.path()).filePath(help)));
+    // A folder without the page opens nothing, never a made-up web host.
+    EXPECT_FALSE(documentUrl(help, elsewhere.path(), program.path()).isValid());
+    // No folder given: the page beside the program.
+    EXPECT_EQ(documentUrl(help, QString(), program.path()),
+              QUrl::fromLocalFile(QDir(program.path()).filePath(help)));
+
+    EXPECT_EQ(documentUrl(QStringLiteral("www.example.com"), QString(), elsewhere.path()),
+              QUrl(QStringLiteral("http://www.example.com")));
+    EXPECT_EQ(documentUrl(QStringLiteral("https://a.example/x?y=1"), QString(), program.path()),
+              QUrl(QStringLiteral("https://a.example/x?y=1")));
+    EXPECT_FALSE(documentUrl(QString(), QString(), program.path()).isValid());
+    EXPECT_FALSE(documentUrl(QStringLiteral("/no/such/file"), QString(), program.path()).isValid());
+}
+
+}  // namespace
+}  // namespace zn
