@@ -24,7 +24,10 @@ void writeAllEntries(Registry& registry, const std::string& key,
     for (const auto& entry : entries)
         entriesKey->writeString(favoriteValueName(index++), Encipher(JoinRecord(entry), key));
     // Renumbered after the rows so that they can never collide with a row's name.
-    for (const auto& value : unread) entriesKey->writeValue(favoriteValueName(index++), value);
+    for (const auto& record : unread.unsplitRecords)
+        entriesKey->writeString(favoriteValueName(index++), Encipher(record, key));
+    for (const auto& value : unread.undeciphered)
+        entriesKey->writeValue(favoriteValueName(index++), value);
 }
 
 LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
@@ -35,16 +38,19 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
         const auto value = entriesKey->readValue(name);
         if (!value) continue;
         if (loaded.stoppedAtInvalidValue) {
-            loaded.unread.push_back(*value);
+            loaded.unread.undeciphered.push_back(*value);
             continue;
         }
         const std::string record = Decipher(decodeStringData(value->data), key);
         if (record.empty()) {
             loaded.stoppedAtInvalidValue = true;
-            loaded.unread.push_back(*value);
+            loaded.unread.undeciphered.push_back(*value);
             continue;
         }
-        if (auto entry = SplitRecord(record)) loaded.entries.push_back(std::move(*entry));
+        if (auto entry = SplitRecord(record))
+            loaded.entries.push_back(std::move(*entry));
+        else
+            loaded.unread.unsplitRecords.push_back(record);
     }
     return loaded;
 }

@@ -13,9 +13,14 @@ namespace zn {
 inline constexpr const char* kVaultKeyPath = "\\SOFTWARE\\Halvorn\\Bookmarks";
 inline constexpr const char* kEntriesKeyPath = "\\SOFTWARE\\Halvorn\\Bookmarks\\Bookmarks";
 
-// Values a stopped load did not take into the list: the one that failed to
-// decipher and every one after it, kept byte for byte so that no save loses them.
-using UnreadValues = std::vector<RegValue>;
+// Values the list does not show, kept so that no save loses them: records a
+// load could not split (a separator typed inside a site), enciphered afresh
+// under the current key at every save; and the values a stopped load never
+// read (the one that failed to decipher and every one after it), byte for byte.
+struct UnreadValues {
+    std::vector<std::string> unsplitRecords;
+    std::vector<RegValue> undeciphered;
+};
 
 struct LoadedEntries {
     std::vector<BookmarkEntry> entries;  // in the store's order
@@ -36,7 +41,7 @@ void writeAllEntries(Registry& registry, const std::string& key,
                      const std::vector<BookmarkEntry>& entries, const UnreadValues& unread);
 
 // Reads every value in the store's order; stops at the first that does not
-// decipher under key. A record without "|||" is skipped.
+// decipher under key. A record without "|||" gives no entry.
 LoadedEntries loadAllEntries(Registry& registry, const std::string& key);
 
 }  // namespace zn

@@ -62,6 +62,26 @@ TEST(EntryStore, NamesStayConsecutiveWhateverWasThereBefore) {
     EXPECT_TRUE(registry.valueNames(RegRoot::CurrentUser, kEntriesKeyPath).empty());
 }
 
+TEST(EntryStore, ARecordThatCannotBeSplitIsKeptUnderTheCurrentKey) {
+    FakeRegistry registry;
+    // "@@@" typed inside a site takes the site separator into the password.
+    const BookmarkEntry unsplittable{"a@@@b", "desc", "user", "pw"};
+    saveAllEntries(registry, kKey, {unsplittable, threeEntries()[0]}, {});
+    auto loaded = loadAllEntries(registry, kKey);
+    EXPECT_EQ(loaded.entries, (std::vector<BookmarkEntry>{threeEntries()[0]}));
+    ASSERT_EQ(loaded.unread.unsplitRecords, std::vector<std::string>{JoinRecord(unsplittable)});
+
+    // Saved again under a new key, it still reads under that key.
+    const std::string newKey = MakeVerifier("new password");
+    saveAllEntries(registry, newKey, loaded.entries, loaded.unread);
+    EXPECT_EQ(
+        Decipher(decodeStringData(
+                     registry.value(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite1")->data),
+                 newKey),
+        JoinRecord(unsplittable));
+    EXPECT_FALSE(loadAllEntries(registry, newKey).stoppedAtInvalidValue);
+}
+
 TEST(EntryStore, ARecordWithoutSiteSeparatorIsSkipped) {
     FakeRegistry registry;
     saveAllEntries(registry, kKey, threeEntries(), {});
@@ -83,7 +103,7 @@ TEST(EntryStore, AForeignValueStopsTheLoadAndIsKeptByTheNextSave) {
     auto loaded = loadAllEntries(registry, kKey);
     EXPECT_TRUE(loaded.stoppedAtInvalidValue);
     ASSERT_EQ(loaded.entries.size(), 1u);
-    ASSERT_EQ(loaded.unread.size(), 2u);
+    ASSERT_EQ(loaded.unread.undeciphered.size(), 2u);
 
     // The user adds a row; the save must not lose the two values never read.
     loaded.entries.push_back({"http://new.example", "", "", ""});
