@@ -13,21 +13,14 @@
 #include "app/qt/entry_dialog_view.h"
 #include "app/qt/main_window_widget.h"
 #include "tests/fakes/fake_services.h"
+#include "tests/fakes/qt_application_test.h"
 #include "vault/entry_cipher.h"
 
 namespace zn::testing {
 namespace {
 
-class QtViews : public ::testing::Test {
+class QtViews : public QtApplicationTest {
 protected:
-    static void SetUpTestSuite() { application_ = std::make_unique<QApplication>(argc_, argv_); }
-    static void TearDownTestSuite() { application_.reset(); }
-
-private:
-    static inline int argc_ = 1;
-    static inline char program_[] = "app_qt_tests";
-    static inline char* argv_[] = {program_, nullptr};
-    static inline std::unique_ptr<QApplication> application_;
 };
 
 using EntryDialog = QtViews;

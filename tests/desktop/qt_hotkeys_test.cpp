@@ -15,6 +15,7 @@
 #include "platform/qt/key_sequence.h"
 #include "settings/qt/hotkey_field.h"
 #include "tests/desktop/xvfb_server.h"
+#include "tests/fakes/qt_application_test.h"
 
 namespace zn {
 namespace {
@@ -56,19 +57,7 @@ TEST(KeySequence, ReadsWhatShiftAndNumLockMakeOfAKey) {
     EXPECT_EQ(shortcutFromKeyCombination(Qt::ControlModifier | Qt::Key_Print), 0);
 }
 
-class WithApplication : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { application_ = std::make_unique<QApplication>(argc_, argv_); }
-    static void TearDownTestSuite() { application_.reset(); }
-
-private:
-    static inline int argc_ = 1;
-    static inline char applicationName_[] = "desktop_qt_tests";
-    static inline char* argv_[] = {applicationName_, nullptr};
-    static inline std::unique_ptr<QApplication> application_;
-};
-
-class HotkeyFieldTest : public WithApplication {
+class HotkeyFieldTest : public testing::QtApplicationTest {
 protected:
     // Returns whether the field took the key.
     bool press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -143,7 +132,7 @@ TEST_F(HotkeyFieldTest, TakesCombinationsBeforeTheWindowsShortcuts) {
     EXPECT_FALSE(actionTriggered);
 }
 
-using HotkeyPumpTest = WithApplication;
+using HotkeyPumpTest = testing::QtApplicationTest;
 
 TEST_F(HotkeyPumpTest, BringsPressesIntoTheEventLoop) {
     if (!testing::XvfbServer::toolsAvailable()) GTEST_SKIP() << "needs Xvfb and xdotool";

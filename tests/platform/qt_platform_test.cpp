@@ -13,22 +13,14 @@
 
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_shell.h"
+#include "tests/fakes/qt_application_test.h"
 
 namespace zn {
 namespace {
 
-class QtPlatform : public ::testing::Test {
+class QtPlatform : public testing::QtApplicationTest {
 protected:
-    static void SetUpTestSuite() { application_ = std::make_unique<QApplication>(argc_, argv_); }
-    static void TearDownTestSuite() { application_.reset(); }
-
     static void offer(QMimeData* data) { QGuiApplication::clipboard()->setMimeData(data); }
-
-private:
-    static inline int argc_ = 1;
-    static inline char program_[] = "platform_qt_tests";
-    static inline char* argv_[] = {program_, nullptr};
-    static inline std::unique_ptr<QApplication> application_;
 };
 
 TEST_F(QtPlatform, TextOnTheClipboardIsTextEvenBesideAPicture) {

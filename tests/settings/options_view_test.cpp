@@ -12,19 +12,13 @@
 #include "tests/fakes/fake_app.h"
 #include "tests/fakes/fake_ports.h"
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/qt_application_test.h"
 
 namespace zn::testing {
 namespace {
 
-class OptionsView : public ::testing::Test {
+class OptionsView : public QtApplicationTest {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "options_view_test";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
-
     // Runs the dialog; `act` runs once it shows, then `button` is clicked.
     bool runWith(const std::function<void(OptionsDialogView&)>& act, const char* button) {
         OptionsDialogView view(logic, dispatcher, keyboard);
