@@ -1,9 +1,9 @@
 #include "app/qt/about_box_view.h"
 
-#include <QHBoxLayout>
-#include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+#include "app/qt/ok_button_row.h"
 
 namespace zn {
 namespace {
@@ -30,13 +30,7 @@ AboutBoxView::AboutBoxView(TwAbout& logic, const HandlerDispatcher& dispatcher, 
     auto* guide = new QTextBrowser(this);
     guide->setHtml(QString::fromUtf8(kQuickStart));
     layout->addWidget(guide);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
-    ok->setDefault(true);
-    buttons->addWidget(ok);
-    layout->addLayout(buttons);
+    auto* ok = addOkButtonRow(this, layout, ButtonPlace::Right);
     connect(ok, &QPushButton::clicked, this, [this, &logic, &dispatcher] {
         dispatcher.run([&] { logic.BitBtn1Click(); });
         accept();

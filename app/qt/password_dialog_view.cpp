@@ -2,11 +2,10 @@
 
 #include <QCloseEvent>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/qt/ok_button_row.h"
 #include "platform/qt/qt_message_boxes.h"
 
 namespace zn {
@@ -39,14 +38,7 @@ PasswordDialogView::PasswordDialogView(TwPassword& logic, const HandlerDispatche
     fields->addRow(QStringLiteral("Re-Enter Password:"), second_);
     layout->addLayout(fields);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
-    ok->setDefault(true);
-    buttons->addWidget(ok);
-    buttons->addStretch();
-    layout->addLayout(buttons);
+    auto* ok = addOkButtonRow(this, layout, ButtonPlace::Centre);
     connect(ok, &QPushButton::clicked, this, &PasswordDialogView::pressOk);
 
     setFixedWidth(360);
