@@ -55,7 +55,13 @@ std::optional<std::string> fixedKeyName(unsigned virtualKey) {
     if (virtualKey >= 'A' && virtualKey <= 'Z') return std::string(1, char(virtualKey));
     // The number pad digits deliberately share the main row's names.
     if (virtualKey >= 96 && virtualKey <= 105) return std::string(1, char('0' + virtualKey - 96));
-    if (virtualKey >= 112 && virtualKey <= 135) return "F" + std::to_string(virtualKey - 111);
+    if (virtualKey >= 112 && virtualKey <= 135) {
+        // Appended rather than "F" + number: GCC 12 at -O3 warns falsely
+        // (-Wrestrict) on inserting before a temporary string.
+        std::string name = "F";
+        name += std::to_string(virtualKey - 111);
+        return name;
+    }
     return std::nullopt;
 }
 

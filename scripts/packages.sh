@@ -23,6 +23,6 @@ install_missing_packages() {
 }
 
 build_zintrel() {
-    cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$ROOT/build" -j"$(nproc)"
 }

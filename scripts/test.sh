@@ -5,6 +5,6 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/packages.sh"
 install_missing_packages
-build_zintrel
+build_zintrel -DZINTREL_WERROR=ON
 cd "$ROOT/build"
 ctest --output-on-failure -j2
