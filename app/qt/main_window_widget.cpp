@@ -349,6 +349,10 @@ void MainWindowWidget::closeEvent(QCloseEvent* event) {
 
 void MainWindowWidget::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    // A spontaneous hide is the window being minimised, and it arrives before
+    // the state change: showing the lock panel now would restore the window,
+    // and ApplicationMinimize would never hide it. The hide that follows does.
+    if (event->spontaneous()) return;
     run([this] { form_->FormHide(); });
 }
 

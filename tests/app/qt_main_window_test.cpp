@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
 #include <memory>
 
 #include "app/main_window.h"
@@ -80,7 +81,7 @@ TEST_F(EntryDialog, CopiesTheFieldsInAndOnlyAfterOkBackWithoutCuttingLongTexts) 
 // The main window over fakes of every port, unlocked on a stored list.
 class MainWindowFixture : public QtViews, protected FakeServices {
 protected:
-    void startWith(const std::vector<BookmarkEntry>& entries) {
+    void startWith(const std::vector<BookmarkEntry>& entries, bool unlock = true) {
         const std::string verifier = MakeVerifier("master-pass");
         registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password",
                           {RegType::String, encodeStringData(verifier)});
@@ -90,6 +91,7 @@ protected:
         form->FormCreate();
         while (timers.fireNext()) {
         }
+        if (!unlock) return;
         window.findChild<QLineEdit*>(QStringLiteral("passwordField"))
             ->setText(QStringLiteral("master-pass"));
         form->UnlockClick();
@@ -232,6 +234,44 @@ TEST_F(MainWindow, ShowsTenThousandRowsThroughTheModelQuickly) {
     EXPECT_EQ(window.findChildren<QWidget*>().size(), widgetsBefore);
     EXPECT_LT(elapsedMs, 1000);
 }
+
+struct MinimiseCase {
+    const char* panel;
+    bool keepPass;
+    bool unlock;
+};
+
+void PrintTo(const MinimiseCase& situation, std::ostream* out) {
+    *out << situation.panel;
+}
+
+class Minimising : public MainWindowFixture, public ::testing::WithParamInterface<MinimiseCase> {};
+
+TEST_P(Minimising, HidesTheWindowAndTheNextShowAsksUnlessKeepPassHoldsTheList) {
+    const MinimiseCase& situation = GetParam();
+    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass",
+                      {RegType::Dword, encodeDwordData(situation.keepPass ? 1 : 0)});
+    startWith({}, situation.unlock);
+    ASSERT_TRUE(window.isVisible());
+
+    // As the window manager minimises it: through the window, not the widget.
+    window.windowHandle()->showMinimized();
+    QApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
+
+    form->ShowWindow();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_EQ(window.findChild<QWidget*>(QStringLiteral("lockPanel"))->isVisible(),
+              !(situation.keepPass && situation.unlock));
+}
+
+INSTANTIATE_TEST_SUITE_P(FromEitherPanel, Minimising,
+                         ::testing::Values(MinimiseCase{"LockPanel", true, false},
+                                           MinimiseCase{"ListPanelForgettingThePassword", false,
+                                                        true},
+                                           MinimiseCase{"ListPanelKeepingThePassword", true, true}),
+                         [](const auto& info) { return std::string(info.param.panel); });
 
 }  // namespace
 }  // namespace zn::testing
