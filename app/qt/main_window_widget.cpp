@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <QShortcutEvent>
 #include <QSvgWidget>
 #include <QVBoxLayout>
 
@@ -125,6 +126,7 @@ QWidget* MainWindowWidget::buildListPanel() {
         button->setObjectName(QString::fromLatin1(listButton.name));
         button->setToolTip(QString::fromLatin1(listButton.hint));
         button->setAutoDefault(false);
+        button->installEventFilter(this);
         buttons->addWidget(button);
     }
     bottomLayout->addLayout(buttons);
@@ -199,6 +201,17 @@ void MainWindowWidget::mirrorCommandStates() const {
 }
 
 bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
+    // "&Hide" and "&Help" share Alt+H. The toolkit would only move the focus
+    // between them; the first in tab order acts, as the captions intend.
+    if (event->type() == QEvent::Shortcut) {
+        const auto* shortcut = static_cast<QShortcutEvent*>(event);
+        if (shortcut->isAmbiguous()) {
+            if (QPushButton* first = firstListButtonWithMnemonic(shortcut->key())) {
+                first->click();
+                return true;
+            }
+        }
+    }
     if (watched == listView_->viewport() && form_) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         // Queued: the view settles the selection only as it handles the release itself.
@@ -209,6 +222,16 @@ bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
             run([this] { form_->ListView1DblClick(); });
     }
     return QWidget::eventFilter(watched, event);
+}
+
+QPushButton* MainWindowWidget::firstListButtonWithMnemonic(const QKeySequence& key) const {
+    for (const auto& listButton : kListButtons) {
+        QPushButton* candidate = button(listButton.name);
+        if (candidate->isEnabled() && candidate->isVisible() &&
+            QKeySequence::mnemonic(candidate->text()) == key)
+            return candidate;
+    }
+    return nullptr;
 }
 
 QPushButton* MainWindowWidget::button(const char* objectName) const {

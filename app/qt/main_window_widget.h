@@ -59,6 +59,8 @@ private:
     void buildListMenu();
     void connectListPanel();
     void followViewSelection();
+    // The first list-panel button, in tab order, that this Alt+key presses.
+    QPushButton* firstListButtonWithMnemonic(const QKeySequence& key) const;
     // Shows the enabled states the logic decided.
     void mirrorCommandStates() const;
 

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <memory>
@@ -212,6 +213,15 @@ TEST_F(MainWindow, AnEditThatMovesTheRowKeepsItSelectedInTheView) {
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows.first().row(), 1);
     EXPECT_EQ(form->list().selected(), std::optional<std::size_t>(1));
+}
+
+TEST_F(MainWindow, AltHPressesHideTheFirstOfTheButtonsThatShareIt) {
+    startWith({});
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_H, Qt::AltModifier);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(shell.launches.empty());
 }
 
 TEST_F(MainWindow, ShowsTenThousandRowsThroughTheModelQuickly) {
