@@ -55,7 +55,7 @@ void TForm1::initprogram() {
 }
 
 bool TForm1::runFirstRunSetup() {
-    TwPassword passwordDialog(services_.messages);
+    TwPassword passwordDialog(services_.messages, PasswordDialogUse::FirstRun);
     if (!services_.dialogs.runPasswordDialog(passwordDialog)) return false;
 
     // A write that fails here is not reported: the next start simply asks again.

@@ -10,9 +10,15 @@ namespace zn {
 
 inline constexpr std::size_t kMinimumPasswordLength = 5;
 
+// At first run the vault has no password yet, and a run without one would
+// leave a lock panel that nothing opens: that dialog ends only with OK.
+enum class PasswordDialogUse { FirstRun, ChangePassword };
+
 class TwPassword {
 public:
-    explicit TwPassword(MessageBoxes& messages) : messages_(messages) {}
+    explicit TwPassword(MessageBoxes& messages,
+                        PasswordDialogUse use = PasswordDialogUse::ChangePassword)
+        : messages_(messages), use_(use) {}
 
     // The two password fields, as the view shows them.
     std::string Edit1;
@@ -20,14 +26,16 @@ public:
 
     // OK: true when the dialog may close with OK.
     bool BitBtn1Click();
-    // Any other request to close (Esc, the window manager): granted only
-    // while the last OK did not refuse; the dialog then ends without OK.
-    bool FormCloseQuery() const { return mayClose_; }
+    // Any other request to close (the window manager's): granted only while
+    // the last OK did not refuse, and never at first run; the dialog then
+    // ends without OK. There is no Cancel button, so Esc is no such request.
+    bool FormCloseQuery() const { return mayClose_ && use_ != PasswordDialogUse::FirstRun; }
 
     const std::string& typedPassword() const { return Edit1; }
 
 private:
     MessageBoxes& messages_;
+    PasswordDialogUse use_;
     bool mayClose_ = true;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -55,6 +56,12 @@ void PasswordDialogView::pressOk() {
 
 void PasswordDialogView::reject() {
     if (logic_.FormCloseQuery()) QDialog::reject();
+}
+
+void PasswordDialogView::keyPressEvent(QKeyEvent* event) {
+    // Esc presses a dialog's Cancel button, and this one has none.
+    if (event->matches(QKeySequence::Cancel)) return;
+    QDialog::keyPressEvent(event);
 }
 
 void PasswordDialogView::closeEvent(QCloseEvent* event) {

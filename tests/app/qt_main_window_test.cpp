@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/qt/entry_dialog_view.h"
 #include "app/qt/main_window_widget.h"
+#include "app/qt/password_dialog_view.h"
 #include "tests/fakes/fake_services.h"
 #include "tests/fakes/qt_application_test.h"
 #include "vault/entry_cipher.h"
@@ -77,6 +78,23 @@ TEST_F(EntryDialog, CopiesTheFieldsInAndOnlyAfterOkBackWithoutCuttingLongTexts) 
 
     QTimer::singleShot(0, &view, [&] { view.close(); });
     EXPECT_FALSE(view.run(logic));
+}
+
+using PasswordDialog = QtViews;
+
+TEST_F(PasswordDialog, EscNeverClosesItAndAtFirstRunNothingButOkDoes) {
+    FakeMessageBoxes messages;
+    HandlerDispatcher dispatcher(messages);
+    for (const auto use : {PasswordDialogUse::FirstRun, PasswordDialogUse::ChangePassword}) {
+        TwPassword logic(messages, use);
+        PasswordDialogView view(logic, dispatcher);
+        view.show();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(view.findChild<QLineEdit*>(QStringLiteral("Edit1")), &escape);
+        EXPECT_TRUE(view.isVisible());
+        view.close();
+        EXPECT_EQ(view.isVisible(), use == PasswordDialogUse::FirstRun);
+    }
 }
 
 // The main window over fakes of every port, unlocked on a stored list.

@@ -42,36 +42,14 @@ TEST_F(StartUp, FirstRunStoresTheVerifierTheSampleRowAndAutostart) {
     EXPECT_EQ(view.top, 768 / 2 - 319 / 2);
 }
 
-TEST_F(StartUp, FirstRunClosedWithoutOkWritesNothingAndAsksAgainNextTime) {
-    dialogs.typePasswords({"", "", false});
-    start();
-    EXPECT_FALSE(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password"));
-    EXPECT_FALSE(registry.value(RegRoot::CurrentUser, kRunKeyPath, "Bookmarks"));
-    EXPECT_FALSE(registry.keyExists(RegRoot::CurrentUser, kEntriesKeyPath));
-    EXPECT_EQ(dialogs.aboutBoxes, 0);
-
-    // Every unlock fails, even an empty one.
-    timers.fireNext();
-    EXPECT_EQ(view.panel, Panel::Lock);
-    for (const char* typed : {"", "*", "anything"}) {
-        view.passwordField = typed;
-        form->UnlockClick();
-    }
-    EXPECT_EQ(messages.shown.size(), 3u);
-    EXPECT_FALSE(form->unlocked());
-
+TEST_F(StartUp, FirstRunRefusesEveryCloseUntilAPasswordIsSet) {
+    dialogs.typePasswords({"", "", false});  // the window manager's close
     dialogs.typePasswords({"secret", "secret"});
     start();
-    EXPECT_EQ(dialogs.passwordDialogs, 2);
-}
-
-TEST_F(StartUp, TheCloseRequestIsRefusedAfterARefusedOk) {
-    dialogs.typePasswords({"abc", "abc"});        // refused: too short
-    dialogs.typePasswords({"", "", false});       // Esc: refused while may-close is clear
-    dialogs.typePasswords({"secret", "secret"});  // accepted
-    start();
+    EXPECT_EQ(dialogs.passwordDialogs, 1);
     EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
               MakeVerifier("secret") + '\0');
+    EXPECT_EQ(dialogs.aboutBoxes, 1);
 }
 
 TEST_F(StartUp, HiddenStartShowsNothingUntilCalled) {

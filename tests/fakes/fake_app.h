@@ -65,7 +65,7 @@ private:
 struct PasswordDialogScript {
     std::string first;
     std::string second;
-    bool pressOk = true;  // false: closed by Esc or the window manager
+    bool pressOk = true;  // false: closed by the window manager
 };
 
 class FakeDialogs : public AppDialogs {

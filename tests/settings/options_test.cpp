@@ -227,6 +227,17 @@ TEST_F(Options, DetectionPrefersTheStoredBrowserThenTheSystemCommand) {
     EXPECT_EQ(form->options().browserField, "/usr/bin/stored");
 }
 
+TEST_F(Options, ThePasswordDialogRefusesACloseOnlyAfterARefusedOk) {
+    storeVault({});
+    startUnlocked();
+    dialogs.typePasswords({"abc", "abc"});        // refused: too short
+    dialogs.typePasswords({"", "", false});       // the close is refused too
+    dialogs.typePasswords({"secret", "secret"});  // accepted
+    dialogs.useOptions({[](TwOptions& d) { d.ChangePasswordClick(); }});
+    form->BitBtn6Click();
+    EXPECT_EQ(form->verifier(), MakeVerifier("secret"));
+}
+
 TEST_F(Options, ChangePasswordThenCancelChangesNothingUntilTheNextOk) {
     storeVault({{"http://a.example", "A", "ann", "pw"}, {"http://b.example", "", "", ""}});
     startUnlocked();
