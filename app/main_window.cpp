@@ -186,13 +186,15 @@ void TForm1::saveAllEntries() {
 
 void TForm1::changePassword(const std::string& newPassword) {
     const std::string newVerifier = MakeVerifier(newPassword);
+    UnreadValues unread = reencipheredUnread(unread_, verifier_, newVerifier);
     // The verifier and the entries enciphered under it land together, so the
     // store never holds a password that cannot read its own entries.
     const auto batch = services_.registry.beginBatch();
     settingsKey_->writeString(kPasswordValue, newVerifier);
-    writeAllEntries(services_.registry, newVerifier, list_.entries(), unread_);
+    writeAllEntries(services_.registry, newVerifier, list_.entries(), unread);
     batch->commit();
     verifier_ = newVerifier;
+    unread_ = std::move(unread);
 }
 
 void TForm1::loadAllEntries() {

@@ -30,6 +30,16 @@ void writeAllEntries(Registry& registry, const std::string& key,
         entriesKey->writeValue(favoriteValueName(index++), value);
 }
 
+UnreadValues reencipheredUnread(UnreadValues unread, const std::string& oldKey,
+                                const std::string& newKey) {
+    for (auto& value : unread.undeciphered) {
+        if (value.type != RegType::String && value.type != RegType::ExpandString) continue;
+        const std::string record = Decipher(decodeStringData(value.data), oldKey);
+        if (!record.empty()) value.data = encodeStringData(Encipher(record, newKey));
+    }
+    return unread;
+}
+
 LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
     LoadedEntries loaded;
     const auto entriesKey = registry.openKey(RegRoot::CurrentUser, kEntriesKeyPath, true);

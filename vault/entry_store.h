@@ -28,6 +28,11 @@ struct LoadedEntries {
     UnreadValues unread;
 };
 
+// For a change of key: every kept value that deciphers under oldKey,
+// enciphered under newKey instead. Only values foreign to oldKey stay as they are.
+UnreadValues reencipheredUnread(UnreadValues unread, const std::string& oldKey,
+                                const std::string& newKey);
+
 // Name of the value that holds the entry at this list position.
 std::string favoriteValueName(std::size_t index);
 

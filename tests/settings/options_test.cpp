@@ -274,6 +274,26 @@ TEST_F(Options, ChangePasswordThenCancelChangesNothingUntilTheNextOk) {
                                           {"http://b.example", "", "", ""}}));
 }
 
+TEST_F(Options, APasswordChangeAfterAStoppedLoadMovesEveryEntryOfOursToTheNewPassword) {
+    storeVault({{"http://a.example", "", "", ""},
+                {"http://b.example", "", "", ""},
+                {"http://c.example", "C", "", ""}});
+    const std::string foreign = Encipher("http://x|||&&&@@@", MakeVerifier("other")) + '\0';
+    registry.setValue(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite1",
+                      {RegType::String, foreign});
+    startUnlocked();  // stops at Favorite1 and keeps it and Favorite2 unread
+    dialogs.typePasswords({"new-password", "new-password"});
+    dialogs.useOptions({[](TwOptions& d) { d.ChangePasswordClick(); }});
+    form->BitBtn6Click();
+
+    const auto stored = [&](const char* name) {
+        return decodeStringData(registry.value(RegRoot::CurrentUser, kEntriesKeyPath, name)->data);
+    };
+    EXPECT_EQ(stored("Favorite1") + '\0', foreign);
+    EXPECT_EQ(Decipher(stored("Favorite2"), MakeVerifier("new-password")),
+              "http://c.example|||C&&&@@@");
+}
+
 TEST_F(Options, APasswordChangeThatFailsKeepsTheOldPasswordAndEntriesTogether) {
     storeVault({{"http://a.example", "", "", ""}, {"http://b.example", "", "", ""}});
     startUnlocked();
