@@ -51,6 +51,9 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
             loaded.unread.undeciphered.push_back(*value);
             continue;
         }
+        // Not a wrong password: the store's own error, and nothing is saved over it.
+        if (value->type != RegType::String && value->type != RegType::ExpandString)
+            throw invalidDataType(name);
         const std::string record = Decipher(decodeStringData(value->data), key);
         if (record.empty()) {
             loaded.stoppedAtInvalidValue = true;

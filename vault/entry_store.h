@@ -46,7 +46,8 @@ void writeAllEntries(Registry& registry, const std::string& key,
                      const std::vector<BookmarkEntry>& entries, const UnreadValues& unread);
 
 // Reads every value in the store's order; stops at the first that does not
-// decipher under key. A record without "|||" gives no entry.
+// decipher under key. A record without "|||" gives no entry. A value that is
+// not a string raises invalidDataType.
 LoadedEntries loadAllEntries(Registry& registry, const std::string& key);
 
 }  // namespace zn

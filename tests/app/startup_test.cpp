@@ -161,6 +161,26 @@ TEST_F(StartUp, AStoppedLoadShowsTheRowsSoFarAndLosesNothing) {
     EXPECT_EQ(registry.valueNames(RegRoot::CurrentUser, kEntriesKeyPath).size(), 3u);
 }
 
+TEST_F(StartUp, ANonTextEntryIsTheStoresErrorNotAWrongPasswordAndIsKept) {
+    storeVault({{"http://a.example", "", "", ""}, {"http://b.example", "", "", ""}});
+    registry.setValue(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite1",
+                      {RegType::Dword, encodeDwordData(7)});
+    start();
+    timers.fireNext();
+    view.passwordField = kMasterPassword;
+    EXPECT_FALSE(form->dispatcher().run([&] { form->UnlockClick(); }));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].applicationError);
+    EXPECT_EQ(messages.shown[0].text, "Invalid data type for 'Favorite1'.");
+
+    messages.answer(MessageAnswer::Yes);
+    EXPECT_TRUE(form->FormCloseQuery());
+    const auto kept = registry.value(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite1");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->type, RegType::Dword);
+    EXPECT_EQ(registry.valueNames(RegRoot::CurrentUser, kEntriesKeyPath).size(), 2u);
+}
+
 TEST_F(StartUp, ALoadThatFailsNeitherShowsNorSavesAnEmptyList) {
     storeVault({{"http://a.example", "", "", ""}, {"http://b.example", "", "", ""}});
     start();
