@@ -1,6 +1,7 @@
 // The list panel's operations: add, edit, remove, copy, paste, open and
 // help, and the rules that enable the commands. Every change ends with a
 // save of the whole list; a cancelled dialog changes and saves nothing.
+#include <filesystem>
 #include <string>
 
 #include "app/main_window.h"
@@ -147,7 +148,13 @@ void TForm1::ListView1DblClick() {
 }
 
 void TForm1::BitBtn8Click() {
-    services_.shell.openDocument(kHelpFileName, installFolder_);
+    // Without an installation the page sits beside the program. Help always
+    // names its folder: a bare name would be taken as a web address.
+    const std::string folder =
+        installFolder_.empty()
+            ? std::filesystem::path(services_.executablePath).parent_path().string()
+            : installFolder_;
+    services_.shell.openDocument(kHelpFileName, folder);
 }
 
 }  // namespace zn

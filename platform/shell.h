@@ -8,8 +8,11 @@ namespace zn {
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Opens a document or an address with the desktop's handler for it.
-    // workingFolder may be empty. Failures are not reported.
+    // Opens a document or an address with the desktop's handler for it. With
+    // a working folder, target is a file in it: that file, or nothing when
+    // the folder lacks it. Without one, target is an address or an absolute
+    // file path, never looked up in the program's folder or the path.
+    // Failures are not reported.
     virtual void openDocument(const std::string& target, const std::string& workingFolder) = 0;
     // Starts a program with parameter as its single argument, never through a
     // command interpreter. Failures are not reported.

@@ -1,6 +1,5 @@
 #include "platform/qt/qt_shell.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -11,24 +10,19 @@
 
 namespace zn {
 
-QUrl documentUrl(const QString& target, const QString& workingFolder,
-                 const QString& programFolder) {
+QUrl documentUrl(const QString& target, const QString& workingFolder) {
     if (target.isEmpty()) return {};
-    const QFileInfo asGiven(target);
     if (!workingFolder.isEmpty()) {
         const QFileInfo document(QDir(workingFolder), target);
         return document.isFile() ? QUrl::fromLocalFile(document.absoluteFilePath()) : QUrl();
     }
+    const QFileInfo asGiven(target);
     if (asGiven.isAbsolute()) return asGiven.exists() ? QUrl::fromLocalFile(target) : QUrl();
-    const QFileInfo besideProgram(QDir(programFolder), target);
-    if (!target.contains(QLatin1Char('/')) && besideProgram.isFile())
-        return QUrl::fromLocalFile(besideProgram.absoluteFilePath());
     return QUrl::fromUserInput(target);
 }
 
 void QtShell::openDocument(const std::string& target, const std::string& workingFolder) {
-    const QUrl url =
-        documentUrl(toQt(target), toQt(workingFolder), QCoreApplication::applicationDirPath());
+    const QUrl url = documentUrl(toQt(target), toQt(workingFolder));
     if (url.isValid()) QDesktopServices::openUrl(url);
 }
 

@@ -10,10 +10,9 @@ namespace zn {
 
 // What the desktop is asked to open. A document named relative to a working
 // folder opens as that file, or not at all when the folder does not hold it.
-// Without a working folder an existing absolute path, or a file beside the
-// program (where the help page lives in a development run), opens as a file;
-// anything else is an address.
-QUrl documentUrl(const QString& target, const QString& workingFolder, const QString& programFolder);
+// Without a working folder an existing absolute path opens as a file, and
+// anything else is an address: a site is never resolved against a folder.
+QUrl documentUrl(const QString& target, const QString& workingFolder);
 
 class QtShell : public Shell {
 public:

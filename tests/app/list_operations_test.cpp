@@ -356,19 +356,19 @@ TEST_F(ListOperations, AutoHideHidesAfterOpeningAndAlsoWithNothingSelected) {
     EXPECT_FALSE(view.visible);
 }
 
-TEST_F(ListOperations, HelpOpensThePageFromTheInstallFolder) {
+TEST_F(ListOperations, HelpOpensThePageFromTheInstallFolderElseBesideTheProgram) {
     startWith({});
     form->BitBtn8Click();
-    setText("Installdir", "/home/user/.local/opt/znvault");
+    setText("Installdir", "/opt/zintrel");
     startUnlocked();
     form->BitBtn8Click();
 
     ASSERT_EQ(shell.launches.size(), 2u);
     EXPECT_FALSE(shell.launches[0].program);
     EXPECT_EQ(shell.launches[0].target, "znhelp.htm");
-    EXPECT_EQ(shell.launches[0].argumentOrFolder, "");
+    EXPECT_EQ(shell.launches[0].argumentOrFolder, "/home/user/.local/opt/znvault");
     EXPECT_EQ(shell.launches[1].target, "znhelp.htm");
-    EXPECT_EQ(shell.launches[1].argumentOrFolder, "/home/user/.local/opt/znvault");
+    EXPECT_EQ(shell.launches[1].argumentOrFolder, "/opt/zintrel");
     EXPECT_TRUE(messages.shown.empty());
 }
 
