@@ -1,12 +1,11 @@
 #include "app/qt/entry_dialog_view.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <limits>
 
+#include "platform/qt/centre_on_screen.h"
 #include "platform/qt/qt_message_boxes.h"
 
 namespace zn {
@@ -105,16 +104,9 @@ void EntryDialogView::store(TwAdd& logic) const {
     logic.Edit4 = fromQt(password_->text());
 }
 
-void EntryDialogView::centreOnScreen() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->geometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-}
-
 bool EntryDialogView::run(TwAdd& logic) {
     load(logic);
-    centreOnScreen();
+    centreOnScreen(*this);
     site_->setFocus();
     if (exec() != QDialog::Accepted) return false;
     store(logic);

@@ -37,7 +37,6 @@ public:
 private:
     QLineEdit* addField(QVBoxLayout* layout, const char* objectName, const char* label,
                         const char* note);
-    void centreOnScreen();
 
     QLineEdit* site_ = nullptr;
     QLineEdit* description_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QSvgWidget>
 #include <QVBoxLayout>
 
+#include "platform/qt/centre_on_screen.h"
 #include "platform/qt/qt_message_boxes.h"
 
 namespace zn {
@@ -137,6 +138,7 @@ void OptionsDialogView::keepControls() {
 
 bool OptionsDialogView::run() {
     showLogic();
+    centreOnScreen(*this);
     const bool accepted = exec() == QDialog::Accepted;
     keepControls();
     return accepted;

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include "settings/qt/options_dialog_view.h"
@@ -36,6 +37,22 @@ protected:
     HandlerDispatcher dispatcher{messages};
     TwOptions logic{registry, dialogs, messages};
 };
+
+TEST_F(OptionsView, OpensCentredOnTheScreenNotOverItsParent) {
+    QWidget parent;
+    parent.setGeometry(0, 0, 120, 90);
+    parent.show();
+    OptionsDialogView view(logic, dispatcher, keyboard, &parent);
+    QPoint shownAt;
+    QTimer::singleShot(0, &view, [&] {
+        shownAt = view.pos();
+        view.reject();
+    });
+    view.run();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(shownAt,
+              QPoint((screen.width() - view.width()) / 2, (screen.height() - view.height()) / 2));
+}
 
 TEST_F(OptionsView, ShowsEveryControlWithItsText) {
     OptionsDialogView view(logic, dispatcher, keyboard);
