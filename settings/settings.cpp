@@ -3,12 +3,11 @@
 namespace zn {
 
 bool readFlag(const RegistryKey& key, const std::string& name, bool defaultValue) {
-    try {
-        const auto number = key.readInteger(name);
-        return number ? *number != 0 : defaultValue;
-    } catch (const RegistryError&) {
-        return defaultValue;
-    }
+    // Only the value's absence or type gives the default; a store that cannot
+    // be read raises here as at every other read.
+    const auto value = key.readValue(name);
+    if (!value || value->type != RegType::Dword || value->data.size() != 4) return defaultValue;
+    return value->data != std::string(4, '\0');
 }
 
 void writeFlag(RegistryKey& key, const std::string& name, bool on) {

@@ -31,8 +31,8 @@ struct Settings {
     bool showUser = true;
 };
 
-// Any non-zero integer is on. A missing value, or one that is not an
-// integer, reads as the default: a flag can never stop the program.
+// Any non-zero integer is on. A missing value, or one that is not a 32-bit
+// integer, reads as the default; a failed read raises.
 bool readFlag(const RegistryKey& key, const std::string& name, bool defaultValue);
 void writeFlag(RegistryKey& key, const std::string& name, bool on);
 

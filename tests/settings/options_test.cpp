@@ -104,6 +104,25 @@ TEST_F(Options, AMessagesValueStoredAsTextShowsChecked) {
     EXPECT_TRUE(dialogs.shownOptions.at(0).messagesBox);
 }
 
+TEST(Flags, OnlyAMissingValueOrAnotherTypeGivesTheDefaultAndAFailedReadRaises) {
+    FakeRegistry registry;
+    auto key = registry.openKey(RegRoot::CurrentUser, kVaultKeyPath, true);
+    const struct {
+        RegValue stored;
+        bool read;
+    } cases[] = {{{RegType::Dword, encodeDwordData(0)}, false},
+                 {{RegType::Dword, encodeDwordData(0x100)}, true},
+                 {{RegType::Binary, encodeDwordData(0)}, true},
+                 {{RegType::Dword, std::string(2, '\0')}, true}};
+    for (const auto& [stored, read] : cases) {
+        key->writeValue("Flag", stored);
+        EXPECT_EQ(readFlag(*key, "Flag", true), read);
+    }
+    EXPECT_FALSE(readFlag(*key, "Missing", false));
+    registry.failReads = true;
+    EXPECT_THROW(readFlag(*key, "Flag", true), RegistryError);
+}
+
 TEST_F(Options, AutostartIsWrittenWithTheProgramAndDeletedWhenCleared) {
     storeVault({});
     startUnlocked();
