@@ -212,13 +212,16 @@ bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    if (watched == listView_->viewport() && form_) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+    // Only a mouse event may be read as one.
+    if (watched == listView_->viewport() && form_ && (release || doubleClick) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // Queued: the view settles the selection only as it handles the release itself.
-        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton)
+        if (release)
             QMetaObject::invokeMethod(
                 this, [this] { run([this] { form_->ListView1Click(); }); }, Qt::QueuedConnection);
-        else if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
+        else
             run([this] { form_->ListView1DblClick(); });
     }
     return QWidget::eventFilter(watched, event);
