@@ -10,6 +10,7 @@
 #include "tests/registry/registry_test_support.h"
 #include "vault/entry_store.h"
 #include "znreg/reg_command.h"
+#include "znreg/sqlite_tool_store.h"
 
 namespace zn::testing {
 namespace {
@@ -17,17 +18,7 @@ namespace {
 using regtool::KeyName;
 using regtool::RegToolError;
 
-class SqliteToolStore : public regtool::RegToolStore {
-public:
-    explicit SqliteToolStore(SqliteRegistry& registry) : registry_(registry) {}
-    Registry& registry() override { return registry_; }
-    std::vector<std::string> subKeyNames(RegRoot root, const std::string& path) override {
-        return registry_.subKeyNames(root, path);
-    }
-
-private:
-    SqliteRegistry& registry_;
-};
+using regtool::SqliteToolStore;
 
 class FakeToolStore : public regtool::RegToolStore {
 public:
@@ -96,32 +87,99 @@ TEST(RegFile, WritesTheWindowsLayout) {
         "\r\n");
 }
 
-TEST(RegFile, ReadsContinuationsLineEndsAndDeletions) {
-    const std::string text =
-        "REGEDIT4\n\n"
-        "; a comment\n"
-        "[-HKEY_CURRENT_USER\\Old]\r\n"
-        "[hkcu\\New\\\\Key]\n"
-        "\"Bin\"=hex:01,02,\\\r\n"
-        "  03,\\\n"
-        "  04\n"
-        "@=\"d\"\n"
-        "\"Gone\"=-\n"
-        "\"Type7\"=hex(7):61,00,00,00\n"
-        "\"N\"=dword:FFFFFFFF\n";
-    const auto changes = regtool::parseRegFile(text, "in.reg");
-    using Kind = regtool::RegFileChange::Kind;
-    ASSERT_EQ(changes.size(), 7u);
-    EXPECT_EQ(changes[0].kind, Kind::DeleteKey);
-    EXPECT_EQ(changes[0].key, (KeyName{RegRoot::CurrentUser, "Old"}));
-    EXPECT_EQ(changes[1].kind, Kind::OpenKey);
-    EXPECT_EQ(changes[1].key, (KeyName{RegRoot::CurrentUser, "New\\Key"}));
-    EXPECT_EQ(changes[2].value.data, "\x01\x02\x03\x04");
-    EXPECT_EQ(changes[3].valueName, "");
-    EXPECT_EQ(changes[3].value.data, encodeStringData("d"));
-    EXPECT_EQ(changes[4].kind, Kind::DeleteValue);
-    EXPECT_EQ(static_cast<int>(changes[5].value.type), 7);
-    EXPECT_EQ(changes[6].value.data, encodeDwordData(0xFFFFFFFF));
+// What a file asks for, one change after the first key line, as
+// "name=type:bytes", "name=-", "[key]" or "[-key]"; or the error's text.
+std::string readBack(const std::string& text) {
+    try {
+        const auto changes = regtool::parseRegFile(text, "x.reg");
+        std::string shown;
+        using Kind = regtool::RegFileChange::Kind;
+        for (std::size_t i = 1; i < changes.size(); ++i) {
+            const auto& change = changes[i];
+            if (!shown.empty()) shown += "; ";
+            if (change.kind == Kind::OpenKey) shown += "[" + regtool::fullKeyName(change.key) + "]";
+            if (change.kind == Kind::DeleteKey)
+                shown += "[-" + regtool::fullKeyName(change.key) + "]";
+            if (change.kind == Kind::DeleteValue) shown += change.valueName + "=-";
+            if (change.kind != Kind::SetValue) continue;
+            shown += change.valueName + "=" + std::to_string(int(change.value.type)) + ":";
+            for (unsigned char byte : change.value.data) {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, " %02x", byte);
+                shown += hex;
+            }
+        }
+        return shown;
+    } catch (const RegToolError& error) {
+        return error.what();
+    }
+}
+
+// Each row: lines under a key line (line 2), or a whole file when it starts
+// with the header, and what is stored or the message. The first rows are
+// what the registry editor imports; the later ones what it would skip or
+// never writes, refused with the line named.
+TEST(RegFile, ReadsFilesAsTheRegistryEditorDoes) {
+    const std::string longName(255, 'k');
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"\"v\"=\"x\" ;note", "v=1: 78 00"},
+        {"\"v\"=dword:00000004 ;note\n\"w\"=dword:4;n", "v=4: 04 00 00 00; w=4: 04 00 00 00"},
+        {"\"v\"=hex:01,02 ;note\n\"w\"=hex:01;n", "v=3: 01 02; w=3: 01"},
+        {"\"v\"=- ;note\n@ = -;n", "v=-; =-"},
+        {"[HKEY_CURRENT_USER\\T\\K] ;note\n[-HKEY_CURRENT_USER\\Old]\t; gone",
+         "[HKEY_CURRENT_USER\\T\\K]; [-HKEY_CURRENT_USER\\Old]"},
+        {"\"v\"=hex:01,\\\n; a comment\n\n \t \n  02", "v=3: 01 02"},
+        {"\"v\"=hex:11,22,\\ ;c\n  33", "v=3: 11 22 33"},
+        {"\"v\"=hex:01,02,\n\"w\"=hex:01,02, ;c", "v=3: 01 02; w=3: 01 02"},
+        {"\"v\"=hex:01,02,\\", "v=3: 01 02"},
+        {"REGEDIT4\r\r[HKEY_CURRENT_USER\\T]\r\"v\"=hex:01,\\\r  02\r", "v=3: 01 02"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"v\"=\"x\"\r\"w\"=\"y\"\r\n",
+         "v=1: 78 00; w=1: 79 00"},
+        {"\"a\"=hex(2):41,42\n\"b\"=hex(7):41,42\n\"c\"=hex(1):41,42\n\"d\"=hex(2):41,00\n"
+         "\"e\"=hex(2):",
+         "a=2: 41 42 00; b=7: 41 42 00; c=1: 41 42 00; d=2: 41 00; e=2:"},
+        {"\"n\"=\"a\\nb\"\n\"t\"=\"a\\tb\"\n\"q\"=\"a\\qb\"\n\"a\\qb\"=\"\\\\\\\"\"",
+         "n=1: 61 0a 62 00; t=1: 61 74 62 00; q=1: 61 71 62 00; aqb=1: 5c 22 00"},
+        {"\"v\"=hex( 2):41,00\n\"w\"=hex:001,02", "v=2: 41 00; w=3: 01 02"},
+        {"#c\n  \"v\" = dword: 1\n\"w\"=hex: 01, 02 ", "v=4: 01 00 00 00; w=3: 01 02"},
+        {"[HKEY_CURRENT_USER\\" + longName + "\\]", "[HKEY_CURRENT_USER\\" + longName + "]"},
+
+        {"[HKCU\\T\\K]",
+         "line 3: the short root \"HKCU\", which the registry editor does not "
+         "read: write HKEY_CURRENT_USER"},
+        {"[HKEY_CURRENT_USER\\T\\\\K]", "line 3: a doubled \"\\\" in the key name"},
+        {"REGEDIT4 \n[HKEY_CURRENT_USER\\T]",
+         "x.reg is not a registry file (line 1: blanks after "
+         "the header)"},
+        {"[HKEY_CURRENT_USER\\k" + longName + "]",
+         "line 3: the key name \"k" + longName + "\" is longer than 255 characters"},
+        {"\"v\"=hex:0 1", "line 3: a space inside a hex list"},
+        {"\"v\"=hex:01 ,02", "line 3: a space inside a hex list"},
+        {"\"v\"=hex:01,\\\n  ,02", "line 4: a continued hex list starts with a comma"},
+        {"\"v\"=hex:01,\\\n#c\n  02", "line 4: bad hexadecimal number"},
+        {"\"v\"=hex:01,\\\n\"w\"=\"x\"", "line 4: bad hexadecimal number"},
+        {"\"v\"=hex:100", "line 3: a hex byte above ff"},
+        {"\"v\"=\"x\" junk", "line 3: text after a quoted value"},
+        {"\"v\"=- junk", "line 3: text after \"-\""},
+        {"\"v\"=dword:000000004", "line 3: a dword needs one to eight hexadecimal digits"},
+        {"\"v\"=hex(2 ):41", "line 3: bad hex value type"},
+        {"\"v\"=\"a\\0b\"", "line 3: \"\\0\" in a quoted text"},
+        {"[HKEY_CURRENT_USER\\K] junk", "line 3: text after the key name's \"]\""},
+        // A name holding a line break could never be exported again.
+        {"\"a\\nb\"=\"x\"", "line 3: a value name holding a line break"},
+        {"\"a\\rb\"=\"x\"", "line 3: a value name holding a line break"},
+        {"\"a\rb\"=\"x\"", "line 3: a quoted text is not closed"},
+    };
+    for (const auto& [input, expected] : rows) {
+        SCOPED_TRACE(input);
+        const std::string text =
+            input.starts_with("REGEDIT4") ? input : "REGEDIT4\n[HKEY_CURRENT_USER\\T]\n" + input;
+        const std::string result = readBack(text);
+        if (expected.find("line ") == std::string::npos)
+            EXPECT_EQ(result, expected);
+        else
+            EXPECT_NE(result.find(expected), std::string::npos) << result;
+    }
 }
 
 TEST(RegFile, RefusesWhatIsNotARegistryFile) {
@@ -131,16 +189,14 @@ TEST(RegFile, RefusesWhatIsNotARegistryFile) {
         "hello\n[HKEY_CURRENT_USER\\A]\n",
         std::string("\xFF\xFE"
                     "W\0i\0n\0",
-                    8),  // UTF-16
+                    8),  // a UTF-16 file cut short
         "REGEDIT4\n\"v\"=\"outside any key\"\n",
         "REGEDIT4\n[HKEY_NOWHERE\\A]\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=\"unclosed\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=\"bad \\escape\"\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=dword:123456789\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=hex:1g\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=hex:01,\\\n",
-        "REGEDIT4\n[HKCU\\A\n",
-        "REGEDIT4\n[-HKCU]\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"unclosed\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=dword:123456789\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:1g\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A\n",
+        "REGEDIT4\n[-HKEY_CURRENT_USER]\n",
     };
     for (const auto& text : bad) {
         SCOPED_TRACE(text);
