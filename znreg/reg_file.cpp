@@ -93,13 +93,18 @@ private:
         std::string result = "\"";
         for (char c : inFile(bytes, what)) {
             if (c == '\\' || c == '"') result += '\\';
+            if (c == '\n' || c == '\r') {
+                result += c == '\n' ? "\\n" : "\\r";
+                continue;
+            }
             result += c;
         }
         return result + '"';
     }
 
-    // Only text with its one terminating zero and no control character comes
-    // back byte for byte from a quoted text. REGEDIT4 quotes plain ASCII only.
+    // Only text with its one terminating zero comes back byte for byte from a
+    // quoted text. REGEDIT4 quotes plain ASCII only; a version 5 file also
+    // carries line breaks as "\n" and "\r", as the registry editor writes them.
     bool isQuotable(const RegValue& value) const {
         if (value.type != RegType::String || value.data.empty() || value.data.back() != '\0')
             return false;
@@ -111,7 +116,8 @@ private:
             return true;
         }
         for (char32_t c : decodeCodePage(format_.codePage, text))
-            if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == kNotACharacter) return false;
+            if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == kNotACharacter)
+                return false;
         return true;
     }
 

@@ -182,6 +182,54 @@ TEST(RegFile, ReadsFilesAsTheRegistryEditorDoes) {
     }
 }
 
+std::string testData(const std::string& name) {
+    return readFile(std::filesystem::path(ZN_REG_TEST_DATA) / name);
+}
+
+// The value a file sets, found by its name.
+std::string dataOf(const std::vector<regtool::RegFileChange>& changes, const std::string& name) {
+    for (const auto& change : changes)
+        if (change.kind == regtool::RegFileChange::Kind::SetValue && change.valueName == name)
+            return change.value.data;
+    return "(missing)";
+}
+
+// Files Wine's regedit wrote (see data/README.md): UTF-16, strings read back
+// into the code page byte for byte, whatever the type tag.
+TEST(RegFile, ReadsWindowsExportsThroughTheCodePage) {
+    const std::string utf16 = testData("wine-values.reg");
+    const auto changes = regtool::parseRegFile(utf16, "w.reg");
+    EXPECT_EQ(dataOf(changes, "Text"),
+              std::string("Fjordb\xE5t \"quoted\" C:\\path \x80\x83") + '\0');
+    EXPECT_EQ(dataOf(changes, "Lines"), std::string("one\ntwo\0", 8));
+    EXPECT_EQ(dataOf(changes, "Expand"), std::string("%APPDATA%\\Zintrel\0", 18));
+    EXPECT_EQ(dataOf(changes, "Multi"), std::string("one\0two\0\0", 9));
+    EXPECT_EQ(dataOf(changes, "Undefined"), std::string("\x81\x8D\x8F\x90\x9D\0", 6));
+    EXPECT_EQ(dataOf(changes, "Count"), encodeDwordData(42));
+    EXPECT_EQ(dataOf(changes, ""), std::string("standard\0", 9));
+    EXPECT_EQ(dataOf(regtool::parseRegFile(utf16, "w.reg", regtool::CodePage::Utf8), "Text"),
+              "Fjordb\xC3\xA5t \"quoted\" C:\\path \xE2\x82\xAC\xC6\x92" + std::string(1, '\0'));
+
+    // The same file in UTF-8, as a text editor or iconv leaves it.
+    const std::string utf8 = regtool::encodeUtf8(regtool::decodeUtf16(utf16.substr(2)));
+    const auto fromUtf8 = regtool::parseRegFile(utf8, "w.reg");
+    ASSERT_EQ(fromUtf8.size(), changes.size());
+    for (std::size_t i = 0; i < changes.size(); ++i)
+        EXPECT_EQ(fromUtf8[i].value.data, changes[i].value.data) << changes[i].valueName;
+
+    EXPECT_EQ(readBack(testData("wine-cjk.reg")),
+              "x.reg cannot be imported (line 4: the value \"Name\" holds the character U+4E2D, "
+              "which code page Windows-1252 lacks)");
+    const std::string v5 = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\T]\r\n";
+    EXPECT_EQ(readBack(v5 + "\"v\"=\"\xE9\"\r\n"),
+              "x.reg is not a registry file (line 3: the value \"v\" holds bytes that "
+              "are no Unicode text)");
+    EXPECT_NE(readBack(v5 + "\"v\"=hex(2):41,00,42\r\n")
+                  .find("(line 3: UTF-16 string data of odd "
+                        "length)"),
+              std::string::npos);
+}
+
 TEST(RegFile, RefusesWhatIsNotARegistryFile) {
     const std::vector<std::string> bad{
         "",
@@ -295,6 +343,76 @@ TEST_F(ZnregTest, MalformedImportWritesNothing) {
               "ERROR: Cannot open file " + file("missing.reg") + "\n");
 }
 
+TEST_F(ZnregTest, VersionFiveExportsAreWhatTheRegistryEditorWrites) {
+    for (const auto& [name, key] :
+         {std::pair{"wine-values.reg", "HKCU\\Software\\Zintrel Probe"},
+          std::pair{"wine-vault.reg", "HKCU\\Software\\Halvorn\\Bookmarks"}}) {
+        SCOPED_TRACE(name);
+        const auto path = std::filesystem::path(ZN_REG_TEST_DATA) / name;
+        ASSERT_EQ(run({"import", path.string()}).exitCode, 0);
+        ASSERT_EQ(run({"export", key, file("v5.reg"), "--v5"}).exitCode, 0);
+        EXPECT_EQ(readFile(file("v5.reg")), readFile(path));
+    }
+    // The vault made under Windows opens under its password.
+    const auto loaded = loadAllEntries(*registry_, MakeVerifier("Fjord-Lantern-42"));
+    EXPECT_FALSE(loaded.stoppedAtInvalidValue);
+    ASSERT_EQ(loaded.entries.size(), 2u);
+    EXPECT_EQ(loaded.entries[1], (BookmarkEntry{"https://lighthouse.example/login", "Lighthouse",
+                                                "olav", "n0rth~Star"}));
+    EXPECT_EQ(key(RegRoot::CurrentUser, kVaultKeyPath)->readString("Password"),
+              MakeVerifier("Fjord-Lantern-42"));
+}
+
+// An export never lands on the store, whatever name leads there, and a
+// failed one leaves no file behind and reports no success.
+TEST_F(ZnregTest, ExportNeverReplacesTheStore) {
+    key(RegRoot::CurrentUser, "Software\\Kept")->writeString("v", "1");
+    const std::string store = file("registry.db");
+    std::filesystem::create_symlink(store, file("link.reg"));
+    for (const auto& target :
+         {store, file("link.reg"), store + "-wal", store + "-shm", file("./registry.db")}) {
+        const auto result = run({"export", "HKCU\\Software\\Kept", target});
+        EXPECT_EQ(result.exitCode, 1) << target;
+        EXPECT_EQ(result.err,
+                  "ERROR: Cannot create file " + target + ": it is the registry store\n");
+        EXPECT_EQ(result.out, "");
+    }
+    const auto missingFolder = run({"export", "HKCU\\Software\\Kept", file("no/such.reg")});
+    EXPECT_EQ(missingFolder.err, "ERROR: Cannot create file " + file("no/such.reg") + "\n");
+    EXPECT_EQ(key(RegRoot::CurrentUser, "Software\\Kept")->readString("v"), "1");
+
+    // A link to another file: the file is replaced, the link stays.
+    writeFile(file("real.reg"), "old");
+    std::filesystem::create_symlink(file("real.reg"), file("to-real.reg"));
+    ASSERT_EQ(run({"export", "HKCU\\Software\\Kept", file("to-real.reg")}).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(file("to-real.reg")));
+    EXPECT_NE(readFile(file("real.reg")).find("\"v\"=\"1\""), std::string::npos);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+        if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path());
+    EXPECT_EQ(names, std::vector<std::string>{});  // no temporary file left
+}
+
+TEST_F(ZnregTest, ExportWalksADeepTreeParentsFirst) {
+    std::string deep = "Software\\Tree\\b";
+    for (int depth = 0; depth < 300; ++depth) deep += "\\n";
+    key(RegRoot::CurrentUser, deep)->writeString("leaf", "1");
+    key(RegRoot::CurrentUser, "Software\\Tree\\C");
+    key(RegRoot::CurrentUser, "Software\\Tree\\a\\x");
+    ASSERT_EQ(run({"export", "hkcu\\Software\\Tree", file("tree.reg")}).exitCode, 0);
+    std::vector<std::string> keyLines;
+    std::istringstream lines(readFile(file("tree.reg")));
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("[")) keyLines.push_back(line.substr(0, 60));
+    ASSERT_EQ(keyLines.size(), 305u);
+    EXPECT_EQ(keyLines[0], "[HKEY_CURRENT_USER\\Software\\Tree]\r");
+    EXPECT_EQ(keyLines[1], "[HKEY_CURRENT_USER\\Software\\Tree\\a]\r");
+    EXPECT_EQ(keyLines[2], "[HKEY_CURRENT_USER\\Software\\Tree\\a\\x]\r");
+    EXPECT_EQ(keyLines[3], "[HKEY_CURRENT_USER\\Software\\Tree\\b]\r");
+    EXPECT_EQ(keyLines[304], "[HKEY_CURRENT_USER\\Software\\Tree\\C]\r");
+    EXPECT_NE(readFile(file("tree.reg")).find(deep + "]\r\n\"leaf\"=\"1\""), std::string::npos);
+}
+
 // --- the commands
 
 TEST_F(ZnregTest, QueryShowsValuesThenSubKeys) {
@@ -334,6 +452,14 @@ TEST_F(ZnregTest, DeleteRemovesValuesAndKeys) {
     EXPECT_EQ(missing.err,
               "ERROR: The system was unable to find the specified registry key or value.\n");
     EXPECT_EQ(run({"delete", "HKLM"}).exitCode, 1);
+}
+
+TEST_F(ZnregTest, MessagesNeverCarryControlBytes) {
+    writeFile(file("evil.reg"), "REGEDIT4\n[HKEY_\x1B]0;owned\x07\\A]\n");
+    const auto result = run({"import", file("evil.reg")});
+    EXPECT_EQ(result.err, "ERROR: " + file("evil.reg") +
+                              " is not a registry file (line 2: unknown root key in "
+                              "\"HKEY_\\x1B]0;owned\\x07\\A\")\n");
 }
 
 TEST_F(ZnregTest, BadCommandLinesFailWithoutTouchingTheStore) {
