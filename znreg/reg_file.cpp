@@ -63,7 +63,8 @@ public:
                 throw RegToolError("The key name \"" + exported.key.path + "\" cannot be exported");
             text += kLineEnd;
             text += '[' + rootName(exported.key.root);
-            if (!exported.key.path.empty()) text += '\\' + inFile(exported.key.path, "key");
+            if (!exported.key.path.empty())
+                text += '\\' + inFile(exported.key.path, "the key \"" + exported.key.path + '"');
             text += std::string("]") + kLineEnd;
             for (const auto& [name, value] : exported.values)
                 text += valueLine(name, value) + kLineEnd;
@@ -81,11 +82,12 @@ private:
         return encodeUtf8(text);
     }
 
+    // `what` names the key or value the text belongs to, for the message.
     std::u32string characters(const std::string& bytes, const std::string& what) const {
         auto text = decodeCodePage(format_.codePage, bytes);
         if (text.find(kNotACharacter) != text.npos)
-            throw RegToolError("The " + what + " \"" + bytes + "\" is no text in code page " +
-                               codePageName(format_.codePage));
+            throw RegToolError("Cannot export " + what + ": it holds bytes that are no text in " +
+                               "code page " + codePageName(format_.codePage));
         return text;
     }
 
@@ -125,9 +127,11 @@ private:
         if (hasLineBreak(name))
             throw RegToolError("The value name \"" + name + "\" cannot be exported");
         const std::string prefix =
-            (name.empty() ? std::string("@") : quoted(name, "value name")) + '=';
+            (name.empty() ? std::string("@") : quoted(name, "the value name \"" + name + '"')) +
+            '=';
         if (isQuotable(value))
-            return prefix + quoted(value.data.substr(0, value.data.size() - 1), "value");
+            return prefix +
+                   quoted(value.data.substr(0, value.data.size() - 1), "the value \"" + name + '"');
         if (value.type == RegType::Dword && value.data.size() == 4) {
             std::uint32_t number = 0;
             for (int i = 3; i >= 0; --i)
@@ -141,7 +145,8 @@ private:
         std::snprintf(typeTag, sizeof typeTag, "hex(%x):", static_cast<unsigned>(value.type));
         // A version 5 file holds strings as UTF-16, whatever their type tag.
         if (format_.v5 && isStringType(value.type))
-            return hexList(prefix + typeTag, encodeUtf16(characters(value.data, "value " + name)));
+            return hexList(prefix + typeTag,
+                           encodeUtf16(characters(value.data, "the value \"" + name + '"')));
         return hexList(prefix + typeTag, value.data);
     }
 

@@ -361,6 +361,12 @@ TEST_F(ZnregTest, VersionFiveExportsAreWhatTheRegistryEditorWrites) {
                                                 "olav", "n0rth~Star"}));
     EXPECT_EQ(key(RegRoot::CurrentUser, kVaultKeyPath)->readString("Password"),
               MakeVerifier("Fjord-Lantern-42"));
+
+    key(RegRoot::CurrentUser, "Software\\Latin")->writeString("Bad", "a\xE9");
+    EXPECT_EQ(
+        run({"export", "HKCU\\Software\\Latin", file("u.reg"), "--v5", "--codepage", "utf-8"}).err,
+        "ERROR: Cannot export the value \"Bad\": it holds bytes that are no text in code page "
+        "UTF-8\n");
 }
 
 // An export never lands on the store, whatever name leads there, and a
@@ -487,6 +493,9 @@ TEST_F(ZnregTest, BadCommandLinesFailWithoutTouchingTheStore) {
              {"add", "HKCU\\A", "/v", "a", "/t", "REG_MULTI_SZ"},
              {"export", "HKCU\\A"},
              {"import", "x.reg", "/q"},
+             {"import", "x.reg", "--codepage", "koi8-r"},
+             {"import", "x.reg", "--v5"},
+             {"export", "HKCU\\A", "a.reg", "--v5", "--v5"},
          }) {
         const auto [code, err] = runCounting(arguments);
         EXPECT_EQ(code, 1);
