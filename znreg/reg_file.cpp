@@ -573,6 +573,11 @@ std::vector<RegFileChange> parseRegFile(const std::string& text, const std::stri
     }
     if (blanksAfter) throw RegToolError(notRegistryFile + " (line 1: blanks after the header)");
     if (!known) throw RegToolError(notRegistryFile);
+    // A zero ends the text for the registry editor: nothing after it would land.
+    for (std::size_t i = 0; i < file.lines.size(); ++i)
+        if (file.lines[i].find(U'\0') != Text::npos)
+            throw RegToolError(notRegistryFile + " (line " + std::to_string(i + 1) +
+                               ": a zero character)");
     RegFileParser parser(file, codePage);
     try {
         return parser.parse();

@@ -169,6 +169,7 @@ TEST(RegFile, ReadsFilesAsTheRegistryEditorDoes) {
         {"\"a\\nb\"=\"x\"", "line 3: a value name holding a line break"},
         {"\"a\\rb\"=\"x\"", "line 3: a value name holding a line break"},
         {"\"a\rb\"=\"x\"", "line 3: a quoted text is not closed"},
+        {std::string("\"v\"=\"a\0b\"", 9), "line 3: a zero character"},
     };
     for (const auto& [input, expected] : rows) {
         SCOPED_TRACE(input);
