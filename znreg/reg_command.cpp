@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -22,11 +25,14 @@ constexpr const char* kUsage =
     "  znreg add KEY [/v NAME | /ve] [/t REG_SZ|REG_EXPAND_SZ|REG_BINARY|REG_DWORD] [/d DATA] "
     "[/f]\n"
     "  znreg delete KEY [/v NAME | /ve | /va] [/f]\n"
-    "  znreg export KEY FILE [/y]\n"
-    "  znreg import FILE\n"
+    "  znreg export KEY FILE [/y] [--v5] [--codepage CP]\n"
+    "  znreg import FILE [--codepage CP]\n"
     "KEY is ROOT\\path, ROOT one of HKEY_CURRENT_USER (HKCU), HKEY_LOCAL_MACHINE (HKLM),\n"
     "HKEY_CLASSES_ROOT (HKCR). The store is $ZINTREL_REGISTRY, else\n"
-    "$XDG_DATA_HOME/zintrel/registry.db.\n";
+    "$XDG_DATA_HOME/zintrel/registry.db.\n"
+    "export writes REGEDIT4, or with --v5 a UTF-16 \"Windows Registry Editor Version 5.00\" file.\n"
+    "Texts of Unicode files are converted to and from the code page CP: windows-1252 (the\n"
+    "default) or utf-8.\n";
 
 std::string lowerCase(std::string text) {
     for (char& c : text)
@@ -76,6 +82,30 @@ Options parseOptions(const std::vector<std::string>& arguments, std::size_t firs
         throw invalidSyntax();
     if (options.defaultValue) options.valueName = "";
     return options;
+}
+
+// Takes "--v5" and "--codepage CP" out of the arguments after the operands.
+std::vector<std::string> takeLongOptions(const std::vector<std::string>& arguments,
+                                         std::size_t first, bool exporting, RegFileFormat& format) {
+    std::vector<std::string> rest(arguments.begin(), arguments.begin() + first);
+    bool v5 = false, codePage = false;
+    for (std::size_t i = first; i < arguments.size(); ++i) {
+        const std::string option = lowerCase(arguments[i]);
+        if (option == "--v5" && exporting && !v5) {
+            format.v5 = v5 = true;
+        } else if (option == "--codepage" && !codePage) {
+            if (i + 1 >= arguments.size()) throw invalidSyntax();
+            const auto parsed = parseCodePage(arguments[++i]);
+            if (!parsed)
+                throw RegToolError("Unknown code page \"" + arguments[i] +
+                                   "\": use windows-1252 or utf-8.");
+            format.codePage = *parsed;
+            codePage = true;
+        } else {
+            rest.push_back(arguments[i]);
+        }
+    }
+    return rest;
 }
 
 KeyName parseKeyArgument(const std::string& text) {
@@ -259,45 +289,73 @@ void remove(const RegCommand& command, RegToolStore& store) {
     batch->commit();
 }
 
-void collectForExport(RegToolStore& store, const KeyName& keyName,
-                      std::vector<ExportedKey>& exported) {
-    const auto key = store.registry().openKey(keyName.root, keyName.path, false);
-    if (!key) return;  // deleted by someone else meanwhile
-    ExportedKey current{keyName, {}};
-    for (const auto& name : key->valueNames())
-        if (auto value = key->readValue(name)) current.values.emplace_back(name, std::move(*value));
-    exported.push_back(std::move(current));
-    for (const auto& name : store.subKeyNames(keyName.root, keyName.path))
-        collectForExport(store, child(keyName, name), exported);
+// The file a path names, links followed; nullopt when there is none.
+std::optional<std::pair<dev_t, ino_t>> fileIdentity(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return std::make_pair(status.st_dev, status.st_ino);
+}
+
+// Replacing the store, or its -wal or -shm beside it, would destroy it.
+void refuseStoreFiles(const std::filesystem::path& target, const std::string& shownPath,
+                      const std::vector<std::string>& storeFiles) {
+    const auto targetFile = fileIdentity(target);
+    for (const auto& file : storeFiles) {
+        std::error_code error;
+        const auto storePath = std::filesystem::weakly_canonical(file, error);
+        if ((targetFile && targetFile == fileIdentity(file)) || (!error && storePath == target))
+            throw RegToolError("Cannot create file " + shownPath + ": it is the registry store");
+    }
 }
 
 // An export holds the verifier and every enciphered entry, which only
 // obfuscate: the file is made readable by its owner alone, like the store.
-void writePrivateFile(const std::string& path, const std::string& text) {
-    struct FileCloser {
+// It is written beside the target and renamed over it, so that a failure
+// leaves the old file whole; a link is followed and the file it names replaced.
+void writeExportFile(const std::string& path, const std::string& text,
+                     const std::vector<std::string>& storeFiles) {
+    const RegToolError cannotCreate("Cannot create file " + path);
+    std::error_code error;
+    const auto target = std::filesystem::weakly_canonical(path, error);
+    if (error || target.filename().empty()) throw cannotCreate;
+    refuseStoreFiles(target, path, storeFiles);
+    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"));
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) throw cannotCreate;
+    struct TemporaryFile {
+        const std::string& path;
         int fd;
-        ~FileCloser() {
+        bool renamed = false;
+        ~TemporaryFile() {
             if (fd >= 0) ::close(fd);
+            if (!renamed) ::unlink(path.c_str());
         }
-    } file{::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)};
-    if (file.fd < 0 || ::fchmod(file.fd, 0600) != 0)
-        throw RegToolError("Cannot create file " + path);
-    std::size_t written = 0;
-    while (written < text.size()) {
+    } file{temporary, fd};
+    if (::fchmod(file.fd, 0600) != 0) throw cannotCreate;
+    for (std::size_t written = 0; written < text.size();) {
         const ssize_t step = ::write(file.fd, text.data() + written, text.size() - written);
-        if (step < 0) throw RegToolError("Cannot create file " + path);
+        if (step < 0 && errno == EINTR) continue;
+        if (step <= 0) throw cannotCreate;
         written += static_cast<std::size_t>(step);
     }
-    const int fd = std::exchange(file.fd, -1);
-    if (::close(fd) != 0) throw RegToolError("Cannot create file " + path);
+    if (::fsync(file.fd) != 0) throw cannotCreate;
+    if (::close(std::exchange(file.fd, -1)) != 0) throw cannotCreate;
+    if (::rename(temporary.c_str(), target.c_str()) != 0) throw cannotCreate;
+    file.renamed = true;
 }
 
 void exportKey(const RegCommand& command, RegToolStore& store) {
     if (!store.registry().openKey(command.key.root, command.key.path, false))
         throw RegToolError(kNotFound);
     std::vector<ExportedKey> exported;
-    collectForExport(store, command.key, exported);
-    writePrivateFile(command.file, writeRegFile(exported));
+    store.visitTree(command.key, [&](const KeyName& name, const RegistryKey& key) {
+        ExportedKey current{name, {}};
+        for (const auto& valueName : key.valueNames())
+            if (auto value = key.readValue(valueName))
+                current.values.emplace_back(valueName, std::move(*value));
+        exported.push_back(std::move(current));
+    });
+    writeExportFile(command.file, writeRegFile(exported, command.format), store.storeFiles());
 }
 
 void importFile(const RegCommand& command, RegToolStore& store) {
@@ -306,10 +364,24 @@ void importFile(const RegCommand& command, RegToolStore& store) {
     std::ostringstream text;
     text << file.rdbuf();
     if (file.bad()) throw RegToolError("Cannot open file " + command.file);
-    applyRegFile(store.registry(), parseRegFile(text.str(), command.file));
+    applyRegFile(store.registry(), parseRegFile(text.str(), command.file, command.format.codePage));
 }
 
 }  // namespace
+
+void RegToolStore::visitTree(const KeyName& top, const TreeVisitor& visit) {
+    std::vector<KeyName> pending{top};
+    while (!pending.empty()) {
+        const KeyName name = std::move(pending.back());
+        pending.pop_back();
+        const auto key = registry().openKey(name.root, name.path, false);
+        if (!key) continue;  // deleted by someone else meanwhile
+        visit(name, *key);
+        const auto subKeys = subKeyNames(name.root, name.path);
+        for (auto it = subKeys.rbegin(); it != subKeys.rend(); ++it)
+            pending.push_back(child(name, *it));
+    }
+}
 
 RegCommand parseRegCommand(const std::vector<std::string>& arguments) {
     if (arguments.empty()) throw invalidSyntax();
@@ -324,14 +396,14 @@ RegCommand parseRegCommand(const std::vector<std::string>& arguments) {
     if (operation == "import") {
         command.kind = RegCommand::Kind::Import;
         command.file = operand(1);
-        parseOptions(arguments, 2, " ");
+        parseOptions(takeLongOptions(arguments, 2, false, command.format), 2, " ");
         return command;
     }
     command.key = parseKeyArgument(operand(1));
     if (operation == "export") {
         command.kind = RegCommand::Kind::Export;
         command.file = operand(2);
-        parseOptions(arguments, 3, " /y ");
+        parseOptions(takeLongOptions(arguments, 3, true, command.format), 3, " /y ");
         return command;
     }
     Options options;
@@ -377,7 +449,7 @@ int runRegCommand(const RegCommand& command, RegToolStore& store, std::ostream& 
                 break;
         }
     } catch (const std::exception& error) {
-        err << "ERROR: " << error.what() << '\n';
+        err << "ERROR: " << displayText(error.what()) << '\n';
         return 1;
     }
     out << kDone << '\n';
@@ -391,7 +463,7 @@ int runRegTool(const std::vector<std::string>& arguments,
     try {
         command = parseRegCommand(arguments);
     } catch (const RegToolError& error) {
-        err << "ERROR: " << error.what() << '\n' << "Type \"znreg /?\" for usage.\n";
+        err << "ERROR: " << displayText(error.what()) << '\n' << "Type \"znreg /?\" for usage.\n";
         return 1;
     }
     if (command.kind == RegCommand::Kind::Help) {
@@ -402,7 +474,7 @@ int runRegTool(const std::vector<std::string>& arguments,
     try {
         store = openStore();
     } catch (const std::exception& error) {
-        err << "ERROR: " << error.what() << '\n';
+        err << "ERROR: " << displayText(error.what()) << '\n';
         return 1;
     }
     return runRegCommand(command, *store, out, err);

@@ -2,8 +2,8 @@
 //   query KEY [/v NAME | /ve]
 //   add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]
 //   delete KEY [/v NAME | /ve | /va] [/f]
-//   export KEY FILE [/y]
-//   import FILE
+//   export KEY FILE [/y] [--v5] [--codepage CP]
+//   import FILE [--codepage CP]
 // Parsing is separate from running, so that a bad command line never opens the store.
 #pragma once
 
@@ -27,6 +27,15 @@ public:
     // Sub-key names in enumeration order; a store that cannot list them
     // returns none, and export then covers the key alone.
     virtual std::vector<std::string> subKeyNames(RegRoot root, const std::string& path) = 0;
+
+    // Calls visit for the key and every key below it, parents first and
+    // sub-keys in subKeyNames order; nothing when the key is missing. This
+    // one opens each key by its full name; a store that can open a key from
+    // its parent does better on a deep tree.
+    using TreeVisitor = std::function<void(const KeyName& name, const RegistryKey& key)>;
+    virtual void visitTree(const KeyName& top, const TreeVisitor& visit);
+    // The files the store lives in, which an export must never replace.
+    virtual std::vector<std::string> storeFiles() const { return {}; }
 };
 
 struct RegCommand {
@@ -37,6 +46,7 @@ struct RegCommand {
     bool allValues = false;                // delete /va
     RegValue value;                        // add: the data after /t and /d
     std::string file;                      // export, import
+    RegFileFormat format;                  // export --v5; import and export --codepage
 };
 
 // Raises RegToolError for a command line that makes no sense.

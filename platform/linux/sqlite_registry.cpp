@@ -791,3 +791,40 @@ const std::string& SqliteRegistry::path() const {
 }
 
 }  // namespace zn
+
+namespace zn {
+
+bool SqliteRegistry::visitTree(
+    RegRoot root, const std::string& path,
+    const std::function<void(const std::string& below, const RegistryKey& key)>& visit) const {
+    struct Pending {
+        KeyId id;
+        std::string below;
+    };
+    try {
+        const auto top = store_->findKey(root, foldAll(splitPath(path)));
+        if (!top) return false;
+        std::vector<Pending> pending{{*top, {}}};
+        while (!pending.empty()) {
+            const Pending current = std::move(pending.back());
+            pending.pop_back();
+            visit(current.below, SqliteKey(store_, current.id, false));
+            std::vector<Pending> children;
+            auto select = store_->query(
+                "SELECT id, name FROM registry_keys WHERE parent = ? ORDER BY folded");
+            select.bind(current.id);
+            while (select.next()) {
+                const std::string name = select.bytes(1);
+                children.push_back({select.integer(0),
+                                    current.below.empty() ? name : current.below + '\\' + name});
+            }
+            pending.insert(pending.end(), std::make_move_iterator(children.rbegin()),
+                           std::make_move_iterator(children.rend()));
+        }
+    } catch (const SqliteFailure& failure) {
+        throw store_->readFailure(failure);
+    }
+    return true;
+}
+
+}  // namespace zn

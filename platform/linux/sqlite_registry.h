@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +45,15 @@ public:
     std::optional<std::string> storedPath(RegRoot root, const std::string& path) const;
 
     const std::string& path() const;
+
+    // For the command-line tool's export: calls visit for the key and every
+    // key below it, parents first and sub-keys in subKeyNames order, each
+    // opened from its parent, so that a deep tree costs no walks from the
+    // root. `below` is the path under the given key, names as stored; the
+    // keys are for reading only. False when the key is missing.
+    bool visitTree(
+        RegRoot root, const std::string& path,
+        const std::function<void(const std::string& below, const RegistryKey& key)>& visit) const;
 
     class Store;
 

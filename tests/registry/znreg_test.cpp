@@ -10,6 +10,7 @@
 #include "tests/registry/registry_test_support.h"
 #include "vault/entry_store.h"
 #include "znreg/reg_command.h"
+#include "znreg/sqlite_tool_store.h"
 
 namespace zn::testing {
 namespace {
@@ -17,17 +18,7 @@ namespace {
 using regtool::KeyName;
 using regtool::RegToolError;
 
-class SqliteToolStore : public regtool::RegToolStore {
-public:
-    explicit SqliteToolStore(SqliteRegistry& registry) : registry_(registry) {}
-    Registry& registry() override { return registry_; }
-    std::vector<std::string> subKeyNames(RegRoot root, const std::string& path) override {
-        return registry_.subKeyNames(root, path);
-    }
-
-private:
-    SqliteRegistry& registry_;
-};
+using regtool::SqliteToolStore;
 
 class FakeToolStore : public regtool::RegToolStore {
 public:
@@ -96,32 +87,148 @@ TEST(RegFile, WritesTheWindowsLayout) {
         "\r\n");
 }
 
-TEST(RegFile, ReadsContinuationsLineEndsAndDeletions) {
-    const std::string text =
-        "REGEDIT4\n\n"
-        "; a comment\n"
-        "[-HKEY_CURRENT_USER\\Old]\r\n"
-        "[hkcu\\New\\\\Key]\n"
-        "\"Bin\"=hex:01,02,\\\r\n"
-        "  03,\\\n"
-        "  04\n"
-        "@=\"d\"\n"
-        "\"Gone\"=-\n"
-        "\"Type7\"=hex(7):61,00,00,00\n"
-        "\"N\"=dword:FFFFFFFF\n";
-    const auto changes = regtool::parseRegFile(text, "in.reg");
-    using Kind = regtool::RegFileChange::Kind;
-    ASSERT_EQ(changes.size(), 7u);
-    EXPECT_EQ(changes[0].kind, Kind::DeleteKey);
-    EXPECT_EQ(changes[0].key, (KeyName{RegRoot::CurrentUser, "Old"}));
-    EXPECT_EQ(changes[1].kind, Kind::OpenKey);
-    EXPECT_EQ(changes[1].key, (KeyName{RegRoot::CurrentUser, "New\\Key"}));
-    EXPECT_EQ(changes[2].value.data, "\x01\x02\x03\x04");
-    EXPECT_EQ(changes[3].valueName, "");
-    EXPECT_EQ(changes[3].value.data, encodeStringData("d"));
-    EXPECT_EQ(changes[4].kind, Kind::DeleteValue);
-    EXPECT_EQ(static_cast<int>(changes[5].value.type), 7);
-    EXPECT_EQ(changes[6].value.data, encodeDwordData(0xFFFFFFFF));
+// What a file asks for, one change after the first key line, as
+// "name=type:bytes", "name=-", "[key]" or "[-key]"; or the error's text.
+std::string readBack(const std::string& text) {
+    try {
+        const auto changes = regtool::parseRegFile(text, "x.reg");
+        std::string shown;
+        using Kind = regtool::RegFileChange::Kind;
+        for (std::size_t i = 1; i < changes.size(); ++i) {
+            const auto& change = changes[i];
+            if (!shown.empty()) shown += "; ";
+            if (change.kind == Kind::OpenKey) shown += "[" + regtool::fullKeyName(change.key) + "]";
+            if (change.kind == Kind::DeleteKey)
+                shown += "[-" + regtool::fullKeyName(change.key) + "]";
+            if (change.kind == Kind::DeleteValue) shown += change.valueName + "=-";
+            if (change.kind != Kind::SetValue) continue;
+            shown += change.valueName + "=" + std::to_string(int(change.value.type)) + ":";
+            for (unsigned char byte : change.value.data) {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, " %02x", byte);
+                shown += hex;
+            }
+        }
+        return shown;
+    } catch (const RegToolError& error) {
+        return error.what();
+    }
+}
+
+// Each row: lines under a key line (line 2), or a whole file when it starts
+// with the header, and what is stored or the message. The first rows are
+// what the registry editor imports; the later ones what it would skip or
+// never writes, refused with the line named.
+TEST(RegFile, ReadsFilesAsTheRegistryEditorDoes) {
+    const std::string longName(255, 'k');
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"\"v\"=\"x\" ;note", "v=1: 78 00"},
+        {"\"v\"=dword:00000004 ;note\n\"w\"=dword:4;n", "v=4: 04 00 00 00; w=4: 04 00 00 00"},
+        {"\"v\"=hex:01,02 ;note\n\"w\"=hex:01;n", "v=3: 01 02; w=3: 01"},
+        {"\"v\"=- ;note\n@ = -;n", "v=-; =-"},
+        {"[HKEY_CURRENT_USER\\T\\K] ;note\n[-HKEY_CURRENT_USER\\Old]\t; gone",
+         "[HKEY_CURRENT_USER\\T\\K]; [-HKEY_CURRENT_USER\\Old]"},
+        {"\"v\"=hex:01,\\\n; a comment\n\n \t \n  02", "v=3: 01 02"},
+        {"\"v\"=hex:11,22,\\ ;c\n  33", "v=3: 11 22 33"},
+        {"\"v\"=hex:01,02,\n\"w\"=hex:01,02, ;c", "v=3: 01 02; w=3: 01 02"},
+        {"\"v\"=hex:01,02,\\", "v=3: 01 02"},
+        {"REGEDIT4\r\r[HKEY_CURRENT_USER\\T]\r\"v\"=hex:01,\\\r  02\r", "v=3: 01 02"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n\"v\"=\"x\"\r\"w\"=\"y\"\r\n",
+         "v=1: 78 00; w=1: 79 00"},
+        {"\"a\"=hex(2):41,42\n\"b\"=hex(7):41,42\n\"c\"=hex(1):41,42\n\"d\"=hex(2):41,00\n"
+         "\"e\"=hex(2):",
+         "a=2: 41 42 00; b=7: 41 42 00; c=1: 41 42 00; d=2: 41 00; e=2:"},
+        {"\"n\"=\"a\\nb\"\n\"t\"=\"a\\tb\"\n\"q\"=\"a\\qb\"\n\"a\\qb\"=\"\\\\\\\"\"",
+         "n=1: 61 0a 62 00; t=1: 61 74 62 00; q=1: 61 71 62 00; aqb=1: 5c 22 00"},
+        {"\"v\"=hex( 2):41,00\n\"w\"=hex:001,02", "v=2: 41 00; w=3: 01 02"},
+        {"#c\n  \"v\" = dword: 1\n\"w\"=hex: 01, 02 ", "v=4: 01 00 00 00; w=3: 01 02"},
+        {"[HKEY_CURRENT_USER\\" + longName + "\\]", "[HKEY_CURRENT_USER\\" + longName + "]"},
+
+        {"[HKCU\\T\\K]",
+         "line 3: the short root \"HKCU\", which the registry editor does not "
+         "read: write HKEY_CURRENT_USER"},
+        {"[HKEY_CURRENT_USER\\T\\\\K]", "line 3: a doubled \"\\\" in the key name"},
+        {"REGEDIT4 \n[HKEY_CURRENT_USER\\T]",
+         "x.reg is not a registry file (line 1: blanks after "
+         "the header)"},
+        {"[HKEY_CURRENT_USER\\k" + longName + "]",
+         "line 3: the key name \"k" + longName + "\" is longer than 255 characters"},
+        {"\"v\"=hex:0 1", "line 3: a space inside a hex list"},
+        {"\"v\"=hex:01 ,02", "line 3: a space inside a hex list"},
+        {"\"v\"=hex:01,\\\n  ,02", "line 4: a continued hex list starts with a comma"},
+        {"\"v\"=hex:01,\\\n#c\n  02", "line 4: bad hexadecimal number"},
+        {"\"v\"=hex:01,\\\n\"w\"=\"x\"", "line 4: bad hexadecimal number"},
+        {"\"v\"=hex:100", "line 3: a hex byte above ff"},
+        {"\"v\"=\"x\" junk", "line 3: text after a quoted value"},
+        {"\"v\"=- junk", "line 3: text after \"-\""},
+        {"\"v\"=dword:000000004", "line 3: a dword needs one to eight hexadecimal digits"},
+        {"\"v\"=hex(2 ):41", "line 3: bad hex value type"},
+        {"\"v\"=\"a\\0b\"", "line 3: \"\\0\" in a quoted text"},
+        {"[HKEY_CURRENT_USER\\K] junk", "line 3: text after the key name's \"]\""},
+        // A name holding a line break could never be exported again.
+        {"\"a\\nb\"=\"x\"", "line 3: a value name holding a line break"},
+        {"\"a\\rb\"=\"x\"", "line 3: a value name holding a line break"},
+        {"\"a\rb\"=\"x\"", "line 3: a quoted text is not closed"},
+        {std::string("\"v\"=\"a\0b\"", 9), "line 3: a zero character"},
+    };
+    for (const auto& [input, expected] : rows) {
+        SCOPED_TRACE(input);
+        const std::string text =
+            input.starts_with("REGEDIT4") ? input : "REGEDIT4\n[HKEY_CURRENT_USER\\T]\n" + input;
+        const std::string result = readBack(text);
+        if (expected.find("line ") == std::string::npos)
+            EXPECT_EQ(result, expected);
+        else
+            EXPECT_NE(result.find(expected), std::string::npos) << result;
+    }
+}
+
+std::string testData(const std::string& name) {
+    return readFile(std::filesystem::path(ZN_REG_TEST_DATA) / name);
+}
+
+// The value a file sets, found by its name.
+std::string dataOf(const std::vector<regtool::RegFileChange>& changes, const std::string& name) {
+    for (const auto& change : changes)
+        if (change.kind == regtool::RegFileChange::Kind::SetValue && change.valueName == name)
+            return change.value.data;
+    return "(missing)";
+}
+
+// Files Wine's regedit wrote (see data/README.md): UTF-16, strings read back
+// into the code page byte for byte, whatever the type tag.
+TEST(RegFile, ReadsWindowsExportsThroughTheCodePage) {
+    const std::string utf16 = testData("wine-values.reg");
+    const auto changes = regtool::parseRegFile(utf16, "w.reg");
+    EXPECT_EQ(dataOf(changes, "Text"),
+              std::string("Fjordb\xE5t \"quoted\" C:\\path \x80\x83") + '\0');
+    EXPECT_EQ(dataOf(changes, "Lines"), std::string("one\ntwo\0", 8));
+    EXPECT_EQ(dataOf(changes, "Expand"), std::string("%APPDATA%\\Zintrel\0", 18));
+    EXPECT_EQ(dataOf(changes, "Multi"), std::string("one\0two\0\0", 9));
+    EXPECT_EQ(dataOf(changes, "Undefined"), std::string("\x81\x8D\x8F\x90\x9D\0", 6));
+    EXPECT_EQ(dataOf(changes, "Count"), encodeDwordData(42));
+    EXPECT_EQ(dataOf(changes, ""), std::string("standard\0", 9));
+    EXPECT_EQ(dataOf(regtool::parseRegFile(utf16, "w.reg", regtool::CodePage::Utf8), "Text"),
+              "Fjordb\xC3\xA5t \"quoted\" C:\\path \xE2\x82\xAC\xC6\x92" + std::string(1, '\0'));
+
+    // The same file in UTF-8, as a text editor or iconv leaves it.
+    const std::string utf8 = regtool::encodeUtf8(regtool::decodeUtf16(utf16.substr(2)));
+    const auto fromUtf8 = regtool::parseRegFile(utf8, "w.reg");
+    ASSERT_EQ(fromUtf8.size(), changes.size());
+    for (std::size_t i = 0; i < changes.size(); ++i)
+        EXPECT_EQ(fromUtf8[i].value.data, changes[i].value.data) << changes[i].valueName;
+
+    EXPECT_EQ(readBack(testData("wine-cjk.reg")),
+              "x.reg cannot be imported (line 4: the value \"Name\" holds the character U+4E2D, "
+              "which code page Windows-1252 lacks)");
+    const std::string v5 = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\T]\r\n";
+    EXPECT_EQ(readBack(v5 + "\"v\"=\"\xE9\"\r\n"),
+              "x.reg is not a registry file (line 3: the value \"v\" holds bytes that "
+              "are no Unicode text)");
+    EXPECT_NE(readBack(v5 + "\"v\"=hex(2):41,00,42\r\n")
+                  .find("(line 3: UTF-16 string data of odd "
+                        "length)"),
+              std::string::npos);
 }
 
 TEST(RegFile, RefusesWhatIsNotARegistryFile) {
@@ -131,16 +238,14 @@ TEST(RegFile, RefusesWhatIsNotARegistryFile) {
         "hello\n[HKEY_CURRENT_USER\\A]\n",
         std::string("\xFF\xFE"
                     "W\0i\0n\0",
-                    8),  // UTF-16
+                    8),  // a UTF-16 file cut short
         "REGEDIT4\n\"v\"=\"outside any key\"\n",
         "REGEDIT4\n[HKEY_NOWHERE\\A]\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=\"unclosed\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=\"bad \\escape\"\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=dword:123456789\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=hex:1g\n",
-        "REGEDIT4\n[HKCU\\A]\n\"v\"=hex:01,\\\n",
-        "REGEDIT4\n[HKCU\\A\n",
-        "REGEDIT4\n[-HKCU]\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"unclosed\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=dword:123456789\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:1g\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A\n",
+        "REGEDIT4\n[-HKEY_CURRENT_USER]\n",
     };
     for (const auto& text : bad) {
         SCOPED_TRACE(text);
@@ -239,6 +344,82 @@ TEST_F(ZnregTest, MalformedImportWritesNothing) {
               "ERROR: Cannot open file " + file("missing.reg") + "\n");
 }
 
+TEST_F(ZnregTest, VersionFiveExportsAreWhatTheRegistryEditorWrites) {
+    for (const auto& [name, key] :
+         {std::pair{"wine-values.reg", "HKCU\\Software\\Zintrel Probe"},
+          std::pair{"wine-vault.reg", "HKCU\\Software\\Halvorn\\Bookmarks"}}) {
+        SCOPED_TRACE(name);
+        const auto path = std::filesystem::path(ZN_REG_TEST_DATA) / name;
+        ASSERT_EQ(run({"import", path.string()}).exitCode, 0);
+        ASSERT_EQ(run({"export", key, file("v5.reg"), "--v5"}).exitCode, 0);
+        EXPECT_EQ(readFile(file("v5.reg")), readFile(path));
+    }
+    // The vault made under Windows opens under its password.
+    const auto loaded = loadAllEntries(*registry_, MakeVerifier("Fjord-Lantern-42"));
+    EXPECT_FALSE(loaded.stoppedAtInvalidValue);
+    ASSERT_EQ(loaded.entries.size(), 2u);
+    EXPECT_EQ(loaded.entries[1], (BookmarkEntry{"https://lighthouse.example/login", "Lighthouse",
+                                                "olav", "n0rth~Star"}));
+    EXPECT_EQ(key(RegRoot::CurrentUser, kVaultKeyPath)->readString("Password"),
+              MakeVerifier("Fjord-Lantern-42"));
+
+    key(RegRoot::CurrentUser, "Software\\Latin")->writeString("Bad", "a\xE9");
+    EXPECT_EQ(
+        run({"export", "HKCU\\Software\\Latin", file("u.reg"), "--v5", "--codepage", "utf-8"}).err,
+        "ERROR: Cannot export the value \"Bad\": it holds bytes that are no text in code page "
+        "UTF-8\n");
+}
+
+// An export never lands on the store, whatever name leads there, and a
+// failed one leaves no file behind and reports no success.
+TEST_F(ZnregTest, ExportNeverReplacesTheStore) {
+    key(RegRoot::CurrentUser, "Software\\Kept")->writeString("v", "1");
+    const std::string store = file("registry.db");
+    std::filesystem::create_symlink(store, file("link.reg"));
+    for (const auto& target :
+         {store, file("link.reg"), store + "-wal", store + "-shm", file("./registry.db")}) {
+        const auto result = run({"export", "HKCU\\Software\\Kept", target});
+        EXPECT_EQ(result.exitCode, 1) << target;
+        EXPECT_EQ(result.err,
+                  "ERROR: Cannot create file " + target + ": it is the registry store\n");
+        EXPECT_EQ(result.out, "");
+    }
+    const auto missingFolder = run({"export", "HKCU\\Software\\Kept", file("no/such.reg")});
+    EXPECT_EQ(missingFolder.err, "ERROR: Cannot create file " + file("no/such.reg") + "\n");
+    EXPECT_EQ(key(RegRoot::CurrentUser, "Software\\Kept")->readString("v"), "1");
+
+    // A link to another file: the file is replaced, the link stays.
+    writeFile(file("real.reg"), "old");
+    std::filesystem::create_symlink(file("real.reg"), file("to-real.reg"));
+    ASSERT_EQ(run({"export", "HKCU\\Software\\Kept", file("to-real.reg")}).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(file("to-real.reg")));
+    EXPECT_NE(readFile(file("real.reg")).find("\"v\"=\"1\""), std::string::npos);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+        if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path());
+    EXPECT_EQ(names, std::vector<std::string>{});  // no temporary file left
+}
+
+TEST_F(ZnregTest, ExportWalksADeepTreeParentsFirst) {
+    std::string deep = "Software\\Tree\\b";
+    for (int depth = 0; depth < 300; ++depth) deep += "\\n";
+    key(RegRoot::CurrentUser, deep)->writeString("leaf", "1");
+    key(RegRoot::CurrentUser, "Software\\Tree\\C");
+    key(RegRoot::CurrentUser, "Software\\Tree\\a\\x");
+    ASSERT_EQ(run({"export", "hkcu\\Software\\Tree", file("tree.reg")}).exitCode, 0);
+    std::vector<std::string> keyLines;
+    std::istringstream lines(readFile(file("tree.reg")));
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("[")) keyLines.push_back(line.substr(0, 60));
+    ASSERT_EQ(keyLines.size(), 305u);
+    EXPECT_EQ(keyLines[0], "[HKEY_CURRENT_USER\\Software\\Tree]\r");
+    EXPECT_EQ(keyLines[1], "[HKEY_CURRENT_USER\\Software\\Tree\\a]\r");
+    EXPECT_EQ(keyLines[2], "[HKEY_CURRENT_USER\\Software\\Tree\\a\\x]\r");
+    EXPECT_EQ(keyLines[3], "[HKEY_CURRENT_USER\\Software\\Tree\\b]\r");
+    EXPECT_EQ(keyLines[304], "[HKEY_CURRENT_USER\\Software\\Tree\\C]\r");
+    EXPECT_NE(readFile(file("tree.reg")).find(deep + "]\r\n\"leaf\"=\"1\""), std::string::npos);
+}
+
 // --- the commands
 
 TEST_F(ZnregTest, QueryShowsValuesThenSubKeys) {
@@ -280,6 +461,14 @@ TEST_F(ZnregTest, DeleteRemovesValuesAndKeys) {
     EXPECT_EQ(run({"delete", "HKLM"}).exitCode, 1);
 }
 
+TEST_F(ZnregTest, MessagesNeverCarryControlBytes) {
+    writeFile(file("evil.reg"), "REGEDIT4\n[HKEY_\x1B]0;owned\x07\\A]\n");
+    const auto result = run({"import", file("evil.reg")});
+    EXPECT_EQ(result.err, "ERROR: " + file("evil.reg") +
+                              " is not a registry file (line 2: unknown root key in "
+                              "\"HKEY_\\x1B]0;owned\\x07\\A\")\n");
+}
+
 TEST_F(ZnregTest, BadCommandLinesFailWithoutTouchingTheStore) {
     int opened = 0;
     auto runCounting = [&](const std::vector<std::string>& arguments) {
@@ -305,6 +494,9 @@ TEST_F(ZnregTest, BadCommandLinesFailWithoutTouchingTheStore) {
              {"add", "HKCU\\A", "/v", "a", "/t", "REG_MULTI_SZ"},
              {"export", "HKCU\\A"},
              {"import", "x.reg", "/q"},
+             {"import", "x.reg", "--codepage", "koi8-r"},
+             {"import", "x.reg", "--v5"},
+             {"export", "HKCU\\A", "a.reg", "--v5", "--v5"},
          }) {
         const auto [code, err] = runCounting(arguments);
         EXPECT_EQ(code, 1);
