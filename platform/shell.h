@@ -11,8 +11,9 @@ public:
     // Opens a document or an address with the desktop's handler for it.
     // workingFolder may be empty. Failures are not reported.
     virtual void openDocument(const std::string& target, const std::string& workingFolder) = 0;
-    // Starts a program with parameter as its single argument, never through a
-    // command interpreter. Failures are not reported.
+    // Starts a program with parameter as its single argument (no argument
+    // when it is empty), never through a command interpreter. Failures are
+    // not reported.
     virtual void startProgram(const std::string& program, const std::string& parameter) = 0;
 };
 

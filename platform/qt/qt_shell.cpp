@@ -23,6 +23,10 @@ QUrl documentUrl(const QString& target, const QString& workingFolder,
     const QFileInfo besideProgram(QDir(programFolder), target);
     if (!target.contains(QLatin1Char('/')) && besideProgram.isFile())
         return QUrl::fromLocalFile(besideProgram.absoluteFilePath());
+    // Where the Debian package puts the program's own documents.
+    const QFileInfo packaged(QDir(programFolder), QStringLiteral("../share/zintrel/") + target);
+    if (!target.contains(QLatin1Char('/')) && packaged.isFile())
+        return QUrl::fromLocalFile(packaged.absoluteFilePath());
     return QUrl::fromUserInput(target);
 }
 
@@ -33,8 +37,10 @@ void QtShell::openDocument(const std::string& target, const std::string& working
 }
 
 void QtShell::startProgram(const std::string& program, const std::string& parameter) {
-    // One argument, whatever blanks, quotes or semicolons it holds.
-    QProcess::startDetached(toQt(program), {toQt(parameter)});
+    // One argument, whatever blanks, quotes or semicolons it holds; none
+    // when it is empty.
+    QProcess::startDetached(toQt(program),
+                            parameter.empty() ? QStringList() : QStringList{toQt(parameter)});
 }
 
 }  // namespace zn
