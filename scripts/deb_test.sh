@@ -10,13 +10,14 @@ BUILD=${1:-$ROOT/build}
 PACKAGE=zintrel
 
 rm -rf "$BUILD/packages"
+cmake --build "$BUILD" --target znvault znreg zn_changelog >/dev/null
 (cd "$BUILD" && cpack -G DEB >/dev/null)
 DEB=$(ls "$BUILD"/packages/${PACKAGE}_*.deb)
 echo "Built $DEB"
 
 # Errors fail; warnings and notes are shown.
 if command -v lintian >/dev/null; then
-    lintian --no-tag-display-limit "$DEB" | tee "$BUILD/packages/lintian.txt" || true
+    lintian --tag-display-limit 0 "$DEB" | tee "$BUILD/packages/lintian.txt" || true
     if grep -q '^E:' "$BUILD/packages/lintian.txt"; then echo "FAIL: lintian reports errors" >&2; exit 1; fi
 fi
 

@@ -149,7 +149,7 @@ std::string proposedFolder(const std::string& directory) {
     return text;
 }
 
-void TForm3::setTreeDirectory(const std::string& directory) {
+void TForm3::setTreeDirectory(std::string directory) {
     treeDirectory = directory;
     directoryLines.clear();
     // The open folders from the root down to the directory.

@@ -156,7 +156,8 @@ public:
     void FormClose();
 
 private:
-    void setTreeDirectory(const std::string& directory);
+    // By value: the directory often comes from the lines it replaces.
+    void setTreeDirectory(std::string directory);
     SetupProgram& program_;
 };
 

@@ -2,6 +2,8 @@
 // them, the licence, the chooser's proposal and the completion panel.
 #include "setup/setup_windows.h"
 
+#include <algorithm>
+
 #include "tests/setup/setup_fixture.h"
 
 namespace zn::setup::testing {
@@ -95,6 +97,14 @@ TEST_F(SetupFlow, OkInTheChooserWithoutAChangeReplacesTheTypedFolder) {
         ASSERT_NE(apps, lines.end());
         chooser.DirectoryListBox1Click(static_cast<int>(apps - lines.begin()));
         EXPECT_EQ(chooser.folderField, files.home + "/Apps/znvault");
+        // One open line for the root and for each level down to the folder.
+        const std::string opened = files.home + "/Apps";
+        const auto openLines =
+            std::count_if(chooser.directoryLines.begin(), chooser.directoryLines.end(),
+                          [](const DirectoryLine& line) { return line.open; });
+        ASSERT_EQ(openLines, std::count(opened.begin(), opened.end(), '/') + 1);
+        EXPECT_EQ(chooser.directoryLines[std::size_t(openLines) - 1].path, opened);
+        EXPECT_EQ(chooser.directoryLines[1].path, opened.substr(0, opened.find('/', 1)));
         chooser.DriveComboBox1Change(1);
         EXPECT_EQ(chooser.directoryLines.front().caption, "/");
         chooser.BitBtn1Click();
