@@ -1,16 +1,14 @@
 // setup: installs Zintrel from the folder it is started in. Wires the setup
 // windows' logic to the Linux store, files, desktop entries and Qt views.
 #include <QApplication>
-#include <QMessageBox>
 
 #include "platform/linux/desktop_links.h"
 #include "platform/linux/linux_files.h"
-#include "platform/linux/registry_location.h"
-#include "platform/linux/sqlite_registry.h"
 #include "platform/linux/x11_application_window.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_timers.h"
+#include "setup/qt/open_store.h"
 #include "setup/qt/qt_setup_screens.h"
 
 int main(int argc, char** argv) {
@@ -25,13 +23,8 @@ int main(int argc, char** argv) {
     font.setPixelSize(11);
     QApplication::setFont(font);
 
-    std::unique_ptr<zn::SqliteRegistry> registry;
-    try {
-        registry = zn::SqliteRegistry::open(zn::registryLocation().string());
-    } catch (const std::exception& failure) {
-        QMessageBox::critical(nullptr, title, zn::toQt(zn::withFullStop(failure.what())));
-        return 1;
-    }
+    const auto registry = zn::setup::openStoreOrExplain(title);
+    if (!registry) return 1;
 
     zn::QtMessageBoxes messages(title);
     zn::QtTimers timers;

@@ -1,14 +1,12 @@
 // unzn: removes Zintrel again. No window of its own: its questions and its
 // report are message boxes.
 #include <QApplication>
-#include <QMessageBox>
 
 #include "app/handler_dispatcher.h"
 #include "platform/linux/linux_files.h"
-#include "platform/linux/registry_location.h"
-#include "platform/linux/sqlite_registry.h"
 #include "platform/linux/x11_application_window.h"
 #include "platform/qt/qt_message_boxes.h"
+#include "setup/qt/open_store.h"
 #include "setup/uninstaller.h"
 
 int main(int argc, char** argv) {
@@ -16,13 +14,8 @@ int main(int argc, char** argv) {
     const QString title = QString::fromLatin1(zn::setup::kUninstallTitle);
     QApplication::setApplicationName(title);
 
-    std::unique_ptr<zn::SqliteRegistry> registry;
-    try {
-        registry = zn::SqliteRegistry::open(zn::registryLocation().string());
-    } catch (const std::exception& failure) {
-        QMessageBox::critical(nullptr, title, zn::toQt(zn::withFullStop(failure.what())));
-        return 1;
-    }
+    const auto registry = zn::setup::openStoreOrExplain(title);
+    if (!registry) return 1;
     zn::QtMessageBoxes messages(title);
     zn::LinuxFiles files;
     zn::X11TopLevelWindows windows;

@@ -27,11 +27,15 @@ exists() { [ -e "$1" ] || fail "missing: $1"; }
 gone() { [ ! -e "$1" ] || fail "still there: $1"; }
 has_value() { reg_value "$1" "$2" >/dev/null 2>&1; }
 
-install_zintrel() {
+start_setup() {
     cp -a "$DIST_DIR" "$WORK/dist"
     (cd "$WORK/dist" && exec ./setup) >"$WORK/setup.log" 2>&1 &
     SETUP_PID=$!
     PIDS+=("$SETUP_PID")
+}
+
+install_zintrel() {
+    start_setup
     local licence installation
     licence=$(wait_window '^License Agreement & Disclaimer$')
     sleep 0.5
@@ -119,6 +123,18 @@ install_and_uninstall)
     install_zintrel
     check_installed
     uninstall_zintrel
+    ;;
+running_warning)
+    # A running vault is found by its application window, even before it shows anything.
+    start_vault /S
+    eventually 10 xdotool search --name '^Zintrel$' >/dev/null || fail "znvault has no application window"
+    start_setup
+    answer_box Setup Return
+    licence=$(wait_window '^License Agreement & Disclaimer$')
+    click "$licence" 317 324  # Cancel
+    wait_exit "$SETUP_PID"
+    has_value "$VAULT_KEY" installdir && fail "Cancel wrote installdir"
+    for file in znvault znhelp.htm readme.txt unzn file_id.diz; do exists "$WORK/dist/$file"; done
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac
