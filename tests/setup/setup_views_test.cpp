@@ -57,6 +57,15 @@ TEST_F(SetupViews, TheInstallationScreenKeepsItsSizeAndKeyboardOrder) {
     }
 }
 
+TEST_F(SetupViews, TheInstallingNoticeShowsInsideTheWindow) {
+    program.installationScreen.installingNoticeShown = true;
+    screens.refreshInstallation();
+    auto* notice = control<QLabel>("Panel2");
+    EXPECT_FALSE(notice->isHidden());
+    EXPECT_EQ(notice->text(), QString::fromLatin1(kInstallingNotice));
+    EXPECT_TRUE(installationView()->rect().contains(notice->geometry()));
+}
+
 TEST_F(SetupViews, TheCompletionPanelLeavesOnlyOkAndHidesItsCheckedOptions) {
     program.installationScreen.completionPanelShown = true;
     screens.refreshInstallation();
