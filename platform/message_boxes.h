@@ -18,6 +18,11 @@ public:
     // The application's error box: captioned with the application title, an
     // error icon and an OK button. The text arrives with its full stop.
     virtual void showApplicationError(const std::string& text) = 0;
+    // A plain box: the application's title as caption, no icon, an OK button.
+    // Where a system has none, an information box stands in.
+    virtual void showPlain(const std::string& text) {
+        show(MessageKind::Information, text, MessageButtons::Ok);
+    }
 };
 
 // The caption a box of this kind carries.

@@ -14,8 +14,9 @@ public:
     // file path, never looked up in the program's folder or the path.
     // Failures are not reported.
     virtual void openDocument(const std::string& target, const std::string& workingFolder) = 0;
-    // Starts a program with parameter as its single argument, never through a
-    // command interpreter. Failures are not reported.
+    // Starts a program with parameter as its single argument (no argument
+    // when it is empty), never through a command interpreter. Failures are
+    // not reported.
     virtual void startProgram(const std::string& program, const std::string& parameter) = 0;
 };
 

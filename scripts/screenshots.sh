@@ -38,4 +38,7 @@ wait_gone '^Zintrel$'
 xdotool key ctrl+alt+p
 lock=$(wait_window '^(Enter Password|Zintrel)$')
 shot_window "$lock" "$OUT/lock-panel.png"
+# The setup screens, from a distribution folder of the build.
+cmake --build "$ROOT/build" --target dist >/dev/null
+SETUP_SHOTS="$OUT" DIST_DIR="$ROOT/build/dist" bash "$ROOT/tests/e2e/setup_test.sh" install_and_uninstall
 echo "Screenshots in $OUT"

@@ -10,6 +10,7 @@
 #include "platform/linux/locale_collation.h"
 #include "platform/linux/registry_location.h"
 #include "platform/linux/sqlite_registry.h"
+#include "platform/linux/x11_application_window.h"
 #include "platform/linux/x11_hotkeys.h"
 #include "platform/linux/x11_keyboard_layout.h"
 #include "platform/qt/hotkey_pump.h"
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/zintrel/zintrel.svg")));
     // The program lives hidden; closing a dialog must never end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Setup tells that the program runs by this window's title.
+    const zn::X11ApplicationWindow applicationWindow(zn::kApplicationTitle);
 
     std::unique_ptr<zn::SqliteRegistry> registry;
     try {

@@ -190,6 +190,10 @@ std::string desktopExecValue(const RunCommand& command) {
     return exec;
 }
 
+std::string desktopStringValue(const std::string& text) {
+    return escapeStringValue(text);
+}
+
 std::string autostartDesktopEntry(const RunCommand& command) {
     return "[Desktop Entry]\n"
            "Type=Application\n"

@@ -30,6 +30,9 @@ RunCommand parseRunCommand(const std::string& commandLine);
 // The Exec= value (before the file's own string escaping) for the command.
 std::string desktopExecValue(const RunCommand& command);
 
+// A text as a desktop entry's string value holds it (backslash escapes).
+std::string desktopStringValue(const std::string& text);
+
 // The whole desktop entry file for the command.
 std::string autostartDesktopEntry(const RunCommand& command);
 

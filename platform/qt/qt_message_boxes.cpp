@@ -49,4 +49,11 @@ void QtMessageBoxes::showApplicationError(const std::string& text) {
     box.exec();
 }
 
+void QtMessageBoxes::showPlain(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, title_, boxText(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("plainMessageBox"));
+    box.exec();
+}
+
 }  // namespace zn

@@ -14,6 +14,7 @@ public:
     explicit QtMessageBoxes(QString applicationTitle) : title_(std::move(applicationTitle)) {}
     MessageAnswer show(MessageKind kind, const std::string& text, MessageButtons buttons) override;
     void showApplicationError(const std::string& text) override;
+    void showPlain(const std::string& text) override;
 
 private:
     QString title_;

@@ -14,7 +14,10 @@ QUrl documentUrl(const QString& target, const QString& workingFolder) {
     if (target.isEmpty()) return {};
     if (!workingFolder.isEmpty()) {
         const QFileInfo document(QDir(workingFolder), target);
-        return document.isFile() ? QUrl::fromLocalFile(document.absoluteFilePath()) : QUrl();
+        if (document.isFile()) return QUrl::fromLocalFile(document.absoluteFilePath());
+        // The Debian package keeps the program's own documents apart from it.
+        const QFileInfo packaged(QDir(workingFolder), QStringLiteral("../share/zintrel/") + target);
+        return packaged.isFile() ? QUrl::fromLocalFile(packaged.absoluteFilePath()) : QUrl();
     }
     const QFileInfo asGiven(target);
     if (asGiven.isAbsolute()) return asGiven.exists() ? QUrl::fromLocalFile(target) : QUrl();
@@ -27,8 +30,10 @@ void QtShell::openDocument(const std::string& target, const std::string& working
 }
 
 void QtShell::startProgram(const std::string& program, const std::string& parameter) {
-    // One argument, whatever blanks, quotes or semicolons it holds.
-    QProcess::startDetached(toQt(program), {toQt(parameter)});
+    // One argument, whatever blanks, quotes or semicolons it holds; none
+    // when it is empty.
+    QProcess::startDetached(toQt(program),
+                            parameter.empty() ? QStringList() : QStringList{toQt(parameter)});
 }
 
 }  // namespace zn

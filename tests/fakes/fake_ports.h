@@ -28,6 +28,7 @@ struct ShownMessage {
     std::string text;
     MessageButtons buttons;
     bool applicationError = false;
+    bool plain = false;  // captioned with the application's title, no icon
 };
 
 class FakeMessageBoxes : public MessageBoxes {
@@ -48,6 +49,9 @@ public:
     }
     void showApplicationError(const std::string& text) override {
         shown.push_back({MessageKind::Error, text, MessageButtons::Ok, true});
+    }
+    void showPlain(const std::string& text) override {
+        shown.push_back({MessageKind::Information, text, MessageButtons::Ok, false, true});
     }
 
     std::vector<ShownMessage> shown;

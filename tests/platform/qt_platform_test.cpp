@@ -67,6 +67,13 @@ TEST_F(QtPlatform, DocumentsOpenFromTheirFolderAndEverythingElseIsAnAddress) {
               QUrl::fromLocalFile(QDir(install.path()).filePath(help)));
     // A folder without the page opens nothing, never a made-up web host.
     EXPECT_FALSE(documentUrl(help, elsewhere.path()).isValid());
+    // The package keeps the page in share/zintrel beside the program's bin folder.
+    ASSERT_TRUE(QDir(elsewhere.path()).mkpath(QStringLiteral("bin")) &&
+                QDir(elsewhere.path()).mkpath(QStringLiteral("share/zintrel")));
+    QFile packaged(QDir(elsewhere.path()).filePath(QStringLiteral("share/zintrel/znhelp.htm")));
+    ASSERT_TRUE(packaged.open(QIODevice::WriteOnly));
+    EXPECT_EQ(documentUrl(help, QDir(elsewhere.path()).filePath(QStringLiteral("bin"))),
+              QUrl::fromLocalFile(QFileInfo(packaged).absoluteFilePath()));
 
     // Without a folder it is a site: an address, even when the current folder
     // holds a file of that name.

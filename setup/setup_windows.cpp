@@ -1,0 +1,212 @@
+#include "setup/setup_windows.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace zn::setup {
+namespace {
+
+const std::string kSeparator(1, kPathSeparator);
+
+// Runs a handler from a timer through the dispatcher, as every handler runs.
+void armTimer(SetupProgram& program, int milliseconds, void (TForm1::*handler)()) {
+    program.services.timers.startOneShot(milliseconds, [&program, handler] {
+        program.dispatcher.run([&] { (program.installationScreen.*handler)(); });
+    });
+}
+
+}  // namespace
+
+SetupProgram::SetupProgram(SetupServices services_)
+    : services(services_),
+      dispatcher(services_.messages),
+      backdrop(*this),
+      licence(*this),
+      installationScreen(*this),
+      chooser(*this) {}
+
+void SetupProgram::create() {
+    licence.FormCreate();
+    dispatcher.run([this] { installationScreen.FormCreate(); });
+}
+
+void TForm5::FormShow() {
+    program_.services.screens.maximizeBackdrop();
+}
+
+void TForm4::FormShow() {
+    program_.services.screens.hideInstallation();
+}
+
+void TForm4::Button1Click() {
+    agreementPending = false;
+    program_.services.screens.hideInstallation();
+    armTimer(program_, 300, &TForm1::Timer4Timer);
+    program_.services.screens.closeLicence();
+}
+
+void TForm4::Button2Click() {
+    program_.services.screens.hideLicence();
+    program_.services.screens.closeInstallation();
+}
+
+void TForm4::FormClose() {
+    if (agreementPending) program_.services.screens.closeInstallation();
+}
+
+TForm1::TForm1(SetupProgram& program)
+    : installation(SetupPorts{program.services.registry, program.services.files,
+                              program.services.links, program.services.messages}),
+      program_(program) {}
+
+void TForm1::FormCreate() {
+    const Files& files = program_.services.files;
+    folderField =
+        files.homeFolder() + kSeparator + ".local" + kSeparator + "opt" + kSeparator + "znvault";
+    installation.sourceFolder = files.currentFolder() + kSeparator;
+    findwindowa();
+    installation.desktopChosen = false;
+    installation.startMenuChosen = false;
+    armTimer(program_, 100, &TForm1::Timer1Timer);
+}
+
+void TForm1::findwindowa() {
+    if (program_.services.windows.existsTitled("Zintrel"))
+        program_.services.messages.showPlain(kRunningMessage);
+}
+
+void TForm1::Timer1Timer() {
+    program_.services.screens.showLicenceModal();
+}
+
+void TForm1::Timer4Timer() {
+    if (program_.services.screens.installationVisible())
+        throw std::runtime_error("Cannot make a visible window modal");
+    program_.services.screens.showInstallationModal();
+}
+
+void TForm1::BitBtn1Click() {
+    program_.services.screens.showChooserModal();
+}
+
+void TForm1::BitBtn3Click() {
+    SetupScreens& screens = program_.services.screens;
+    installation.installFolder = folderField;
+    // The notice shows while the work runs; an error raised in it takes the
+    // notice away again and leaves Install usable.
+    installingNoticeShown = true;
+    screens.refreshInstallation();
+    struct NoticeGuard {
+        TForm1& form;
+        ~NoticeGuard() {
+            form.installingNoticeShown = false;
+            form.program_.services.screens.refreshInstallation();
+        }
+    } guard{*this};
+
+    installation.rewritereg();
+    if (desktopBox) installation.desktopChosen = true;
+    if (startMenuBox) installation.startMenuChosen = true;
+    installation.findwindowsdir();
+    installation.installfiles();
+    if (installation.installFailed) {
+        screens.closeInstallation();
+        return;
+    }
+    installation.renameshortcuts();
+    installation.uninstallsetup();
+    completionPanelShown = true;
+}
+
+void TForm1::BitBtn2Click() {
+    program_.services.screens.closeInstallation();
+}
+
+void TForm1::Button1Click() {
+    if (runNowBox)
+        program_.services.shell.startProgram(installation.installed(programFileName()), "");
+    if (releaseNotesBox)
+        program_.services.shell.openDocument(installation.installed("readme.txt"), "");
+    program_.services.screens.closeInstallation();
+}
+
+void TForm1::FormClose() {
+    // Closing the other windows closes the licence screen, which would
+    // close this one again.
+    if (ended_) return;
+    ended_ = true;
+    SetupScreens& screens = program_.services.screens;
+    screens.closeBackdrop();
+    screens.closeChooser();
+    screens.closeLicence();
+    screens.terminate();
+}
+
+std::string proposedFolder(const std::string& directory) {
+    std::string text = directory + kSeparator + "znvault";
+    // A root ends with the separator already: "/" proposes "/znvault".
+    if (!directory.empty() && directory.back() == kPathSeparator) text.erase(directory.size(), 1);
+    return text;
+}
+
+void TForm3::setTreeDirectory(std::string directory) {
+    treeDirectory = directory;
+    directoryLines.clear();
+    // The open folders from the root down to the directory.
+    const bool rooted = !directory.empty() && directory.front() == kPathSeparator;
+    int depth = 0;
+    if (directory.empty()) return DirectoryListBox1Change();
+    if (rooted) directoryLines.push_back({kSeparator, kSeparator, depth++, true});
+    std::string path;
+    for (std::size_t start = 0; start < directory.size();) {
+        std::size_t end = directory.find(kPathSeparator, start);
+        if (end == std::string::npos) end = directory.size();
+        if (end > start) {
+            const std::string part = directory.substr(start, end - start);
+            path = path.empty() && !rooted ? part : path + kSeparator + part;
+            directoryLines.push_back({path, part, depth++, true});
+        }
+        start = end + 1;
+    }
+    for (const auto& name : program_.services.files.subfolders(directory)) {
+        // Hidden folders stay hidden, as in the desktop's own file dialogs.
+        if (name.empty() || name.front() == '.') continue;
+        const std::string inner =
+            directory.back() == kPathSeparator ? directory + name : directory + kSeparator + name;
+        directoryLines.push_back({inner, name, depth, false});
+    }
+    DirectoryListBox1Change();
+}
+
+void TForm3::FormShow() {
+    places = program_.services.files.places();
+    placeIndex = 0;
+    setTreeDirectory(program_.services.files.homeFolder());
+    program_.services.screens.processMessages();
+    DirectoryListBox1Change();
+}
+
+void TForm3::DirectoryListBox1Change() {
+    folderField = proposedFolder(treeDirectory);
+}
+
+void TForm3::DirectoryListBox1Click(int line) {
+    if (line < 0 || line >= static_cast<int>(directoryLines.size())) return;
+    setTreeDirectory(directoryLines[static_cast<std::size_t>(line)].path);
+}
+
+void TForm3::DriveComboBox1Change(int place) {
+    if (place < 0 || place >= static_cast<int>(places.size())) return;
+    placeIndex = place;
+    setTreeDirectory(places[static_cast<std::size_t>(place)]);
+}
+
+void TForm3::BitBtn1Click() {
+    program_.services.screens.closeChooser();
+}
+
+void TForm3::FormClose() {
+    program_.installationScreen.folderField = folderField;
+}
+
+}  // namespace zn::setup

@@ -1,0 +1,118 @@
+#include "setup/uninstaller.h"
+
+#include <functional>
+
+#include "app/handler_dispatcher.h"
+#include "setup/installation.h"
+
+namespace zn::setup {
+namespace {
+
+const std::string kSeparator(1, kPathSeparator);
+
+std::string joined(const std::string& folder, const std::string& name) {
+    return folder + kSeparator + name;
+}
+
+constexpr const char* kRunKeyPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kAutostartValue = "Bookmarks";
+
+}  // namespace
+
+void Uninstaller::run() {
+    if (windows_.existsTitled("Zintrel")) {
+        messages_.show(MessageKind::Warning, kStillRunningMessage, MessageButtons::Ok);
+        return;
+    }
+    if (messages_.show(MessageKind::Confirm, kUninstallQuestion, MessageButtons::YesNo) !=
+        MessageAnswer::Yes)
+        return;
+    const bool removeVault = messages_.show(MessageKind::Confirm, kRemoveVaultQuestion,
+                                            MessageButtons::YesNo) == MessageAnswer::Yes;
+    problems_.clear();
+    removeInstalledFiles();
+    removeShortcuts();
+    removeRegistryEntries(removeVault);
+    if (problems_.empty()) {
+        messages_.show(MessageKind::Information, kRemovedMessage, MessageButtons::Ok);
+        return;
+    }
+    std::string text = kPartlyRemovedMessage;
+    text += '\r';
+    for (const auto& problem : problems_) text += '\r' + problem;
+    messages_.show(MessageKind::Warning, text, MessageButtons::Ok);
+}
+
+std::string Uninstaller::readString(RegRoot root, const char* key, const char* value) {
+    try {
+        const auto opened = registry_.openKey(root, key, false);
+        return opened ? opened->readString(value) : std::string();
+    } catch (const std::exception&) {
+        // A value of another type names no folder.
+        return {};
+    }
+}
+
+void Uninstaller::removeFile(const std::string& path) {
+    if (files_.exists(path) && !files_.deleteFile(path))
+        problems_.push_back("Could not remove the file " + path + ".");
+}
+
+void Uninstaller::removeFolder(const std::string& path, bool reported) {
+    if (!files_.exists(path) || files_.removeFolder(path) || !reported) return;
+    problems_.push_back("Could not remove the folder " + path +
+                        "; it may still hold files of your own.");
+}
+
+void Uninstaller::removeInstalledFiles() {
+    const std::string installFolder = readString(RegRoot::CurrentUser, kVaultKeyPath, "Installdir");
+    if (!installFolder.empty()) {
+        for (const auto& name :
+             {programFileName(), std::string("znhelp.htm"), std::string("readme.txt")})
+            removeFile(joined(installFolder, name));
+        removeFolder(installFolder, true);
+    }
+    removeFile(joined(files_.windowsFolder(), uninstallerName()));
+}
+
+void Uninstaller::removeShortcuts() {
+    const std::string desktop = readString(RegRoot::CurrentUser, kShellFoldersKeyPath, "Desktop");
+    const std::string startMenu =
+        readString(RegRoot::CurrentUser, kShellFoldersKeyPath, "Start Menu");
+    const std::string link = kLinkExtension;
+    if (!desktop.empty()) {
+        removeFile(joined(desktop, "Zintrel" + link));
+        removeFile(joined(desktop, linkNameFor(programFileName())));
+    }
+    if (startMenu.empty()) return;
+    const std::string programs = joined(startMenu, "programs");
+    const std::string group = joined(programs, "Zintrel");
+    for (const char* stem : {"Zintrel", "znhelp", "ReadMe", "Uninstall"})
+        removeFile(joined(group, stem + link));
+    removeFile(joined(group, linkNameFor(programFileName())));
+    removeFolder(group, true);
+    removeFile(joined(joined(programs, "Zintrol"), "Zintrel" + link));
+    // Made by setup when missing; left alone when anything else is in it.
+    removeFolder(programs, false);
+}
+
+void Uninstaller::removeRegistryEntries(bool removeVault) {
+    const auto attempt = [this](const std::string& what, const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const std::exception& failure) {
+            problems_.push_back("Could not remove " + what + ": " + withFullStop(failure.what()));
+        }
+    };
+    attempt("the uninstall entry",
+            [this] { registry_.deleteKey(RegRoot::LocalMachine, kUninstallKeyPath); });
+    attempt("the autostart entry", [this] {
+        if (const auto run = registry_.openKey(RegRoot::CurrentUser, kRunKeyPath, false))
+            run->deleteValue(kAutostartValue);
+    });
+    if (removeVault)
+        attempt("your bookmarks and settings",
+                [this] { registry_.deleteKey(RegRoot::CurrentUser, kVaultKeyPath); });
+}
+
+}  // namespace zn::setup

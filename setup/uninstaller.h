@@ -1,0 +1,53 @@
+// The uninstaller: removes what setup installed (the program's files and
+// folder, the shortcuts, the uninstall entry) and the autostart entry, and,
+// only when the user says so, the vault (the settings key with the entries).
+// Whatever it could not remove it names, one line each.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/message_boxes.h"
+#include "platform/registry.h"
+#include "platform/top_level_windows.h"
+
+namespace zn::setup {
+
+inline constexpr const char* kUninstallTitle = "Uninstall";
+inline constexpr const char* kUninstallQuestion = "Do you want to remove Zintrel from your system?";
+inline constexpr const char* kRemoveVaultQuestion =
+    "Do you also want to remove your bookmarks and Zintrel's settings?\r\rIf you answer No they "
+    "stay, and a new installation of Zintrel will find them.";
+inline constexpr const char* kStillRunningMessage =
+    "Zintrel is running. Please close it, then start the uninstaller again.";
+inline constexpr const char* kRemovedMessage = "Zintrel has been removed from your system.";
+inline constexpr const char* kPartlyRemovedMessage = "Zintrel has been removed, except for these:";
+
+class Uninstaller {
+public:
+    Uninstaller(Registry& registry, Files& files, MessageBoxes& messages,
+                const TopLevelWindows& windows)
+        : registry_(registry), files_(files), messages_(messages), windows_(windows) {}
+
+    void run();
+
+    // What could not be removed, one line each, in the order met.
+    const std::vector<std::string>& problems() const { return problems_; }
+
+private:
+    std::string readString(RegRoot root, const char* key, const char* value);
+    void removeFile(const std::string& path);
+    void removeFolder(const std::string& path, bool reported);
+    void removeInstalledFiles();
+    void removeShortcuts();
+    void removeRegistryEntries(bool removeVault);
+
+    Registry& registry_;
+    Files& files_;
+    MessageBoxes& messages_;
+    const TopLevelWindows& windows_;
+    std::vector<std::string> problems_;
+};
+
+}  // namespace zn::setup

@@ -1,0 +1,187 @@
+// What the setup tests share: real temporary folders for the source, the
+// home folder and the install folder, files and links that can be made to
+// fail, scripted windows, and the program's set-up over them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/linux/desktop_links.h"
+#include "platform/linux/linux_files.h"
+#include "setup/setup_windows.h"
+#include "tests/fakes/fake_ports.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/temp_folder.h"
+
+namespace zn::setup::testing {
+
+using zn::testing::FakeMessageBoxes;
+using zn::testing::FakeRegistry;
+using zn::testing::ManualTimers;
+using zn::testing::RecordingShell;
+using zn::testing::TempFolder;
+
+inline void writeFile(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The real file system, with a home folder of the test's own and copies or
+// deletions that fail for chosen paths.
+class TestFiles : public LinuxFiles {
+public:
+    std::string current;
+    std::string home;
+    std::set<std::string> failingCopies;  // by destination
+    std::set<std::string> failingDeletions;
+
+    std::string currentFolder() const override { return current; }
+    std::string homeFolder() const override { return home; }
+    std::string windowsFolder() const override { return home + "/.local/bin"; }
+    std::vector<std::string> places() const override { return {home, "/"}; }
+    bool copyFile(const std::string& from, const std::string& to) override {
+        return !failingCopies.count(to) && LinuxFiles::copyFile(from, to);
+    }
+    bool deleteFile(const std::string& path) override {
+        return !failingDeletions.count(path) && LinuxFiles::deleteFile(path);
+    }
+};
+
+class TestLinks : public DesktopEntryLinks {
+public:
+    bool refuse = false;
+    void createLink(const std::string& target, const std::string& linkPath) override {
+        if (refuse) throw std::runtime_error("Shortcuts cannot be made");
+        DesktopEntryLinks::createLink(target, linkPath);
+    }
+};
+
+class FakeWindows : public TopLevelWindows {
+public:
+    bool running = false;
+    bool existsTitled(const std::string& title) const override {
+        return running && title == "Zintrel";
+    }
+};
+
+// The windows as a list of what the rules asked, with the visibility they
+// would have. A modal window "shows" by running its FormShow and then the
+// test's script for it.
+class FakeScreens : public SetupScreens {
+public:
+    SetupProgram* program = nullptr;
+    std::vector<std::string> calls;
+    bool installationShown = false;
+    std::function<void()> whileChooserShown;
+
+    void maximizeBackdrop() override { calls.push_back("maximizeBackdrop"); }
+    void closeBackdrop() override { calls.push_back("closeBackdrop"); }
+    void showLicenceModal() override {
+        calls.push_back("showLicence");
+        program->licence.FormShow();
+    }
+    void hideLicence() override { calls.push_back("hideLicence"); }
+    void closeLicence() override {
+        calls.push_back("closeLicence");
+        program->licence.FormClose();
+    }
+    bool installationVisible() const override { return installationShown; }
+    void showInstallationModal() override {
+        calls.push_back("showInstallation");
+        installationShown = true;
+    }
+    void hideInstallation() override {
+        calls.push_back("hideInstallation");
+        installationShown = false;
+    }
+    void closeInstallation() override {
+        calls.push_back("closeInstallation");
+        installationShown = false;
+        program->installationScreen.FormClose();
+    }
+    void refreshInstallation() override {
+        if (program->installationScreen.installingNoticeShown) calls.push_back("notice");
+    }
+    void showChooserModal() override {
+        calls.push_back("showChooser");
+        program->chooser.FormShow();
+        if (whileChooserShown) whileChooserShown();
+    }
+    void closeChooser() override {
+        calls.push_back("closeChooser");
+        program->chooser.FormClose();
+    }
+    void processMessages() override {}
+    void terminate() override { calls.push_back("terminate"); }
+};
+
+class SetupTest : public ::testing::Test {
+protected:
+    SetupTest() {
+        files.current = (temp / "dist").string();
+        files.home = (temp / "home").string();
+        for (const char* name : {"znvault", "znhelp.htm", "readme.txt", "unzn", "file_id.diz"})
+            writeFile(temp / "dist" / name, std::string("new ") + name);
+        std::filesystem::create_directories(desktop());
+        const auto shellFolders =
+            registry.openKey(RegRoot::CurrentUser, kShellFoldersKeyPath, true);
+        shellFolders->writeString("Desktop", desktop().string());
+        shellFolders->writeString("Start Menu", startMenu().string());
+        screens.program = &program;
+    }
+
+    std::filesystem::path desktop() const { return temp / "home" / "Desktop"; }
+    std::filesystem::path startMenu() const { return temp / "home" / ".local/share/applications"; }
+    std::filesystem::path group() const { return startMenu() / "programs" / "Zintrel"; }
+    std::filesystem::path installFolder() const { return temp / "home" / "opt" / "znvault"; }
+    std::filesystem::path source(const std::string& name) const { return temp / "dist" / name; }
+    std::string vaultValue(const std::string& name) const {
+        const auto value = registry.value(RegRoot::CurrentUser, kVaultKeyPath, name);
+        return value ? decodeStringData(value->data) : "(none)";
+    }
+
+    // Up to the installation screen, as a user agreeing to the licence.
+    void reachInstallationScreen() {
+        program.create();
+        timers.fireNext();
+        program.licence.Button1Click();
+        timers.fireNext();
+    }
+
+    // The installation screen's Install, through the dispatcher as a click runs it.
+    void install(bool desktopBox, bool startMenuBox) {
+        TForm1& screen = program.installationScreen;
+        screen.folderField = installFolder().string();
+        screen.desktopBox = desktopBox;
+        screen.startMenuBox = startMenuBox;
+        program.dispatcher.run([&] { screen.BitBtn3Click(); });
+    }
+
+    TempFolder temp;
+    FakeRegistry registry;
+    TestFiles files;
+    TestLinks links;
+    FakeMessageBoxes messages;
+    RecordingShell shell;
+    ManualTimers timers;
+    FakeWindows windows;
+    FakeScreens screens;
+    SetupProgram program{
+        SetupServices{registry, files, links, messages, shell, timers, windows, screens}};
+};
+
+}  // namespace zn::setup::testing

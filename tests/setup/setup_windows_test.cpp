@@ -1,0 +1,132 @@
+// The setup windows' flow through scripted screens: the timers that chain
+// them, the licence, the chooser's proposal and the completion panel.
+#include "setup/setup_windows.h"
+
+#include <algorithm>
+
+#include "tests/setup/setup_fixture.h"
+
+namespace zn::setup::testing {
+namespace {
+
+using SetupFlow = SetupTest;
+using Calls = std::vector<std::string>;
+
+TEST_F(SetupFlow, WarnsOnceWhenTheProgramRunsAndGoesOn) {
+    for (const bool running : {false, true}) {
+        FakeMessageBoxes boxes;
+        FakeWindows found;
+        found.running = running;
+        ManualTimers clock;
+        SetupProgram setup(
+            SetupServices{registry, files, links, boxes, shell, clock, found, screens});
+        setup.create();
+        ASSERT_EQ(boxes.shown.size(), running ? 1u : 0u);
+        if (running) {
+            EXPECT_EQ(boxes.shown[0].text, kRunningMessage);
+            EXPECT_TRUE(boxes.shown[0].plain);
+        }
+        EXPECT_EQ(clock.nextDelay(), 100);
+    }
+}
+
+TEST_F(SetupFlow, AgreeLeadsToTheInstallationScreenAfterTheSecondTimer) {
+    program.create();
+    EXPECT_EQ(timers.nextDelay(), 100);
+    timers.fireNext();
+    EXPECT_TRUE(program.licence.agreementPending);
+    program.licence.Button1Click();
+    EXPECT_FALSE(program.licence.agreementPending);
+    EXPECT_EQ(timers.nextDelay(), 300);
+    timers.fireNext();
+    EXPECT_EQ(screens.calls, (Calls{"showLicence", "hideInstallation", "hideInstallation",
+                                    "closeLicence", "showInstallation"}));
+    EXPECT_EQ(program.installationScreen.folderField, files.home + "/.local/opt/znvault");
+    EXPECT_EQ(program.installationScreen.installation.sourceFolder, files.current + "/");
+}
+
+TEST_F(SetupFlow, CancelOrClosingTheLicenceEndsTheProgramWritingNothing) {
+    for (const bool cancel : {true, false}) {
+        FakeRegistry untouched;
+        FakeScreens views;
+        ManualTimers clock;
+        SetupProgram setup(
+            SetupServices{untouched, files, links, messages, shell, clock, windows, views});
+        views.program = &setup;
+        setup.create();
+        clock.fireNext();
+        if (cancel)
+            setup.licence.Button2Click();
+        else
+            views.closeLicence();
+        EXPECT_TRUE(setup.installationScreen.ended());
+        EXPECT_EQ(views.calls.back(), "terminate");
+        EXPECT_EQ(clock.pending.size(), 0u);
+        EXPECT_EQ(untouched.writeCount(), 0);
+    }
+}
+
+TEST_F(SetupFlow, TheChooserProposesAFolderBelowTheDirectoryItStandsAt) {
+    const struct {
+        std::string directory;
+        std::string proposal;
+    } cases[] = {
+        {"/", "/znvault"},
+        {"/home", "/home/znvault"},
+        {"/media/usb stick/Apps", "/media/usb stick/Apps/znvault"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(proposedFolder(c.directory), c.proposal);
+}
+
+TEST_F(SetupFlow, OkInTheChooserWithoutAChangeReplacesTheTypedFolder) {
+    std::filesystem::create_directories(temp / "home" / "Apps");
+    reachInstallationScreen();
+    TForm1& screen = program.installationScreen;
+    screen.folderField = "/typed/by/hand";
+    screens.whileChooserShown = [this] { program.chooser.BitBtn1Click(); };
+    screen.BitBtn1Click();
+    EXPECT_EQ(screen.folderField, files.home + "/znvault");
+
+    // Opening a folder and the root place propose below them.
+    TForm3& chooser = program.chooser;
+    screens.whileChooserShown = [&] {
+        const auto& lines = chooser.directoryLines;
+        const auto apps = std::find_if(lines.begin(), lines.end(), [](const DirectoryLine& line) {
+            return line.caption == "Apps";
+        });
+        ASSERT_NE(apps, lines.end());
+        chooser.DirectoryListBox1Click(static_cast<int>(apps - lines.begin()));
+        EXPECT_EQ(chooser.folderField, files.home + "/Apps/znvault");
+        // One open line for the root and for each level down to the folder.
+        const std::string opened = files.home + "/Apps";
+        const auto openLines =
+            std::count_if(chooser.directoryLines.begin(), chooser.directoryLines.end(),
+                          [](const DirectoryLine& line) { return line.open; });
+        ASSERT_EQ(openLines, std::count(opened.begin(), opened.end(), '/') + 1);
+        EXPECT_EQ(chooser.directoryLines[std::size_t(openLines) - 1].path, opened);
+        EXPECT_EQ(chooser.directoryLines[1].path, opened.substr(0, opened.find('/', 1)));
+        chooser.DriveComboBox1Change(1);
+        EXPECT_EQ(chooser.directoryLines.front().caption, "/");
+        chooser.BitBtn1Click();
+    };
+    screen.BitBtn1Click();
+    EXPECT_EQ(screen.folderField, "/znvault");
+}
+
+TEST_F(SetupFlow, CompletionOkStartsTheProgramOpensTheNotesAndEnds) {
+    reachInstallationScreen();
+    install(false, false);
+    ASSERT_TRUE(program.installationScreen.completionPanelShown);
+    program.installationScreen.Button1Click();
+
+    ASSERT_EQ(shell.launches.size(), 2u);
+    EXPECT_TRUE(shell.launches[0].program);
+    EXPECT_EQ(shell.launches[0].target, (installFolder() / "znvault").string());
+    EXPECT_EQ(shell.launches[0].argumentOrFolder, "");
+    EXPECT_FALSE(shell.launches[1].program);
+    EXPECT_EQ(shell.launches[1].target, (installFolder() / "readme.txt").string());
+    EXPECT_EQ(screens.calls.back(), "terminate");
+}
+
+}  // namespace
+}  // namespace zn::setup::testing
