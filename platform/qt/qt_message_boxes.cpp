@@ -28,6 +28,13 @@ QString boxText(const std::string& text) {
     return result;
 }
 
+// A box owned by a window that is hidden, or about to be, is never mapped: the
+// active window lags behind a window that has only just been shown or hidden.
+QWidget* boxOwner() {
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : nullptr;
+}
+
 }  // namespace
 
 MessageAnswer QtMessageBoxes::show(MessageKind kind, const std::string& text,
@@ -35,7 +42,7 @@ MessageAnswer QtMessageBoxes::show(MessageKind kind, const std::string& text,
     QMessageBox box(
         iconFor(kind), QString::fromLatin1(messageCaption(kind)), boxText(text),
         buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-        QApplication::activeWindow());
+        boxOwner());
     box.setObjectName(QStringLiteral("messageBox"));
     const int answer = box.exec();
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
@@ -44,14 +51,14 @@ MessageAnswer QtMessageBoxes::show(MessageKind kind, const std::string& text,
 
 void QtMessageBoxes::showApplicationError(const std::string& text) {
     QMessageBox box(QMessageBox::Critical, title_, boxText(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    boxOwner());
     box.setObjectName(QStringLiteral("applicationErrorBox"));
     box.exec();
 }
 
 void QtMessageBoxes::showPlain(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, title_, boxText(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    boxOwner());
     box.setObjectName(QStringLiteral("plainMessageBox"));
     box.exec();
 }

@@ -54,8 +54,7 @@ sigterm)
 sigterm_during_question)
     first_run "s3cret-pass"
     main=$(wait_window '^Zintrel$')
-    "$BIN_DIR/e2e_close_window" "$main"
-    wait_window '^Confirm$' >/dev/null
+    ask_to_close "$main" >/dev/null
     kill -TERM "$VAULT_PID"
     wait_exit "$VAULT_PID" 5
     "$ZNREG" query 'HKCU\SOFTWARE\Halvorn\Bookmarks\Bookmarks' | grep -q Favorite0 ||
@@ -65,13 +64,11 @@ close_question)
     first_run "s3cret-pass"
     main=$(wait_window '^Zintrel$')
     focus "$main"
-    "$BIN_DIR/e2e_close_window" "$main"
-    confirm=$(wait_window '^Confirm$')
+    confirm=$(ask_to_close "$main")
     focus "$confirm"; press n
     wait_gone '^Confirm$'
     kill -0 "$VAULT_PID" || fail "No did not keep the program running"
-    "$BIN_DIR/e2e_close_window" "$main"
-    confirm=$(wait_window '^Confirm$')
+    confirm=$(ask_to_close "$main")
     focus "$confirm"; press y
     wait_exit "$VAULT_PID" 5
     ;;
