@@ -5,14 +5,14 @@
 namespace zn {
 namespace {
 
-constexpr const char* kSiteEnd = "|||";
-constexpr const char* kDescriptionEnd = "&&&";
-constexpr const char* kUserNameEnd = "@@@";
+constexpr std::string_view kSiteEnd = "|||";
+constexpr std::string_view kDescriptionEnd = "&&&";
+constexpr std::string_view kUserNameEnd = "@@@";
 constexpr std::size_t kSeparatorLength = 3;
 
 // Cuts rest at the first separator: what follows goes to field, rest keeps
 // what precedes. Without the separator both stay as they are.
-bool cutAt(std::string_view& rest, const char* separator, std::string_view& field) {
+bool cutAt(std::string_view& rest, std::string_view separator, std::string_view& field) {
     const auto position = rest.find(separator);
     if (position == std::string_view::npos) return false;
     field = rest.substr(position + kSeparatorLength);
