@@ -29,6 +29,21 @@ void BM_SaveAllEntries(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kEntryCount);
 }
 
+// The same, but every value differs from the one stored before it: the save
+// that follows a row added at the top of the list, or a new master password.
+void BM_SaveAllEntriesAllChanged(benchmark::State& state) {
+    TempFolder folder;
+    const auto registry = openBenchStore(folder);
+    const auto entries = sampleEntries();
+    auto shifted = entries;
+    shifted.insert(shifted.begin(), {"https://first.example/", "", "", ""});
+    shifted.pop_back();
+    bool flip = false;
+    for (auto _ : state)
+        zn::saveAllEntries(*registry, benchKey(), (flip = !flip) ? shifted : entries, {});
+    state.SetItemsProcessed(state.iterations() * kEntryCount);
+}
+
 void BM_LoadAllEntries(benchmark::State& state) {
     TempFolder folder;
     const auto registry = openBenchStore(folder);
@@ -134,6 +149,7 @@ void BM_DecipherAndSplitOnly(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_SaveAllEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAllEntriesAllChanged)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadAllEntries)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainSqliteInsert)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainSqliteSelect)->Unit(benchmark::kMillisecond);

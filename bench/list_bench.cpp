@@ -1,5 +1,5 @@
 // The list operations users wait on with a large list: adding one row to
-// 10,000 and saving them all (the goal is under 60 ms), and the list view
+// 10,000 and saving them all (the goal is under 15 ms), and the list view
 // showing 10,000 rows through its model, with no widget made per row.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -36,6 +36,8 @@ void BM_AddOneRowAndSaveAll(benchmark::State& state) {
         zn::saveAllEntries(*registry, key, list.entries(), {});
         state.PauseTiming();
         list.remove(row);
+        // Back to the 10,000 stored, so that every timed save writes what the row moved.
+        zn::saveAllEntries(*registry, key, list.entries(), {});
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations());

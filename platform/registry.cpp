@@ -11,6 +11,20 @@ RegistryError failedToSetData(const std::string& valueName) {
     return RegistryError("Failed to set data for '" + valueName + "'");
 }
 
+RegistryError keyTooDeep(const std::string& path) {
+    // Such a path runs to thousands of names: its two ends say which key it is.
+    constexpr std::size_t kEnd = 80;
+    std::string shown = path;
+    if (path.size() > 3 * kEnd) {
+        const auto head = path.find('\\', kEnd);
+        const auto tail = path.rfind('\\', path.size() - kEnd);
+        if (head != std::string::npos && tail != std::string::npos && head < tail)
+            shown = path.substr(0, head) + "\\..." + path.substr(tail);
+    }
+    return RegistryError("The key '" + shown + "' is nested deeper than " +
+                         std::to_string(kMaxKeyDepth) + " levels");
+}
+
 std::string encodeStringData(const std::string& text) {
     std::string data = text;
     data.push_back('\0');
@@ -26,6 +40,11 @@ std::string encodeDwordData(std::uint32_t number) {
     std::string data(4, '\0');
     for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
     return data;
+}
+
+void RegistryKey::forEachValue(const ValueVisitor& visit) const {
+    for (const auto& name : valueNames())
+        if (const auto value = readValue(name)) visit(value->type, value->data);
 }
 
 std::string RegistryKey::readString(const std::string& name) const {

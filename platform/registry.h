@@ -8,10 +8,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zn {
@@ -31,6 +33,14 @@ struct RegValue {
     std::string data;  // raw bytes, as stored
 };
 
+struct NamedValue {
+    std::string name;
+    RegValue value;
+};
+
+// How deep keys nest below their root at most, as in the Windows registry.
+inline constexpr std::size_t kMaxKeyDepth = 512;
+
 // What the store raises; its text is shown to the user as it stands.
 class RegistryError : public std::runtime_error {
 public:
@@ -40,6 +50,8 @@ public:
 // "Invalid data type for 'X'" and "Failed to set data for 'X'".
 RegistryError invalidDataType(const std::string& valueName);
 RegistryError failedToSetData(const std::string& valueName);
+// Raised, before anything is written, for a key nested deeper than kMaxKeyDepth.
+RegistryError keyTooDeep(const std::string& path);
 
 // An open key. Closing is the handle's destruction.
 class RegistryKey {
@@ -55,6 +67,14 @@ public:
     virtual bool deleteValue(const std::string& name) = 0;
     // Value names in creation order.
     virtual std::vector<std::string> valueNames() const = 0;
+    // Hands every value's type and data to `visit` in creation order, all read
+    // at once; the data lasts until `visit` returns.
+    using ValueVisitor = std::function<void(RegType type, std::string_view data)>;
+    virtual void forEachValue(const ValueVisitor& visit) const;
+    // Leaves the key holding exactly these values in this order and no
+    // sub-keys, as deleting the key and writing it afresh would, in one step
+    // that lands whole. A later value overwrites an earlier one of the same name.
+    virtual void replaceContents(const std::vector<NamedValue>& values) = 0;
 
     // Typed helpers over the primitives above.
     // A missing value reads as empty; a value that is not a string type raises

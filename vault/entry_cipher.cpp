@@ -1,19 +1,41 @@
 #include "vault/entry_cipher.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace zn {
 namespace {
 
 constexpr std::uint32_t kMultiplier = 134775813;  // 0x08088405
 constexpr char kMarker = '*';
 
-// Shifts every byte by one draw, up (+1) or down (-1), wrapping at 256.
-void shiftBytes(std::string& text, const std::string& key, int direction) {
-    CipherDraws draws = CipherDraws::fromKey(key);
-    for (char& byte : text) {
-        const unsigned shifted =
-            static_cast<unsigned char>(byte) + static_cast<unsigned>(direction) * draws.next();
-        byte = static_cast<char>(shifted & 0xFF);
+// Each byte wraps at 256 on its own. Eight bytes are worked at once in a
+// 64-bit word, the top bit of each byte apart, so that no carry or borrow
+// crosses into the next byte.
+constexpr std::uint64_t kTopBits = 0x8080808080808080;
+
+std::uint64_t addBytes(std::uint64_t a, std::uint64_t b) {
+    return ((a & ~kTopBits) + (b & ~kTopBits)) ^ ((a ^ b) & kTopBits);
+}
+
+std::uint64_t subtractBytes(std::uint64_t a, std::uint64_t b) {
+    return ((a | kTopBits) - (b & ~kTopBits)) ^ ((a ^ ~b) & kTopBits);
+}
+
+// out[i] = in[i] op shift[i] for `length` bytes.
+template <typename Op>
+void shiftBytes(unsigned char* out, const unsigned char* in, const unsigned char* shift,
+                std::size_t length, Op op) {
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word = 0;
+        std::uint64_t by = 0;
+        std::memcpy(&word, in + i, 8);
+        std::memcpy(&by, shift + i, 8);
+        word = op(word, by);
+        std::memcpy(out + i, &word, 8);
     }
+    for (; i < length; ++i) out[i] = static_cast<unsigned char>(op(in[i], shift[i]));
 }
 
 }  // namespace
@@ -29,18 +51,52 @@ unsigned CipherDraws::next() {
     return static_cast<unsigned>((static_cast<std::uint64_t>(state_) * 100) >> 32);
 }
 
-std::string Encipher(const std::string& plain, const std::string& key) {
-    std::string text = kMarker + plain;
-    shiftBytes(text, key, +1);
+CipherKeystream::CipherKeystream(const std::string& key) : draws_(CipherDraws::fromKey(key)) {}
+
+const unsigned char* CipherKeystream::shifts(std::size_t count) {
+    if (shifts_.size() < count) {
+        shifts_.reserve(std::max(count, 2 * shifts_.size()));
+        while (shifts_.size() < shifts_.capacity())
+            shifts_.push_back(static_cast<char>(draws_.next()));
+    }
+    return reinterpret_cast<const unsigned char*>(shifts_.data());
+}
+
+std::string CipherKeystream::encipher(const std::string& plain) {
+    std::string text;
+    // Room for the terminating zero the store adds, so that adding it never copies.
+    text.reserve(plain.size() + 2);
+    text.assign(plain.size() + 1, kMarker);
+    const unsigned char* shift = shifts(text.size());
+    auto* out = reinterpret_cast<unsigned char*>(text.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(plain.data());
+    out[0] = static_cast<unsigned char>(out[0] + shift[0]);
+    shiftBytes(out + 1, in, shift + 1, plain.size(), addBytes);
     return text;
 }
 
+bool CipherKeystream::decipherInto(std::string_view text, std::string& plain) {
+    if (text.empty()) return false;
+    const unsigned char* shift = shifts(text.size());
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    if (static_cast<unsigned char>(in[0] - shift[0]) != kMarker) return false;
+    plain.resize(text.size() - 1);
+    shiftBytes(reinterpret_cast<unsigned char*>(plain.data()), in + 1, shift + 1, plain.size(),
+               subtractBytes);
+    return true;
+}
+
+std::string CipherKeystream::decipher(const std::string& text) {
+    std::string plain;
+    return decipherInto(text, plain) ? plain : std::string();
+}
+
+std::string Encipher(const std::string& plain, const std::string& key) {
+    return CipherKeystream(key).encipher(plain);
+}
+
 std::string Decipher(const std::string& text, const std::string& key) {
-    if (text.empty()) return {};
-    std::string plain = text;
-    shiftBytes(plain, key, -1);
-    if (plain.front() != kMarker) return {};
-    return plain.substr(1);
+    return CipherKeystream(key).decipher(text);
 }
 
 std::string MakeVerifier(const std::string& password) {

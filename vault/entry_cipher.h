@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zn {
 
@@ -20,6 +21,25 @@ public:
 
 private:
     std::uint32_t state_;
+};
+
+// The draws of one key as byte shifts, made once and reused: every text
+// enciphered under a key meets the same sequence from its first byte, so a
+// whole list costs one add or subtract per byte. Grows as longer texts come.
+class CipherKeystream {
+public:
+    explicit CipherKeystream(const std::string& key);
+    std::string encipher(const std::string& plain);
+    // Deciphers text into plain (its buffer reused); false when the marker is
+    // wrong, plain then holding nothing useful.
+    bool decipherInto(std::string_view text, std::string& plain);
+    std::string decipher(const std::string& text);
+
+private:
+    const unsigned char* shifts(std::size_t count);
+
+    CipherDraws draws_;
+    std::string shifts_;
 };
 
 // "*" + plain, each byte shifted up by one draw. One byte longer than plain.

@@ -1,5 +1,7 @@
 #include "vault/entry_store.h"
 
+#include <optional>
+
 #include "vault/entry_cipher.h"
 
 namespace zn {
@@ -17,17 +19,25 @@ void saveAllEntries(Registry& registry, const std::string& key,
 
 void writeAllEntries(Registry& registry, const std::string& key,
                      const std::vector<BookmarkEntry>& entries, const UnreadValues& unread) {
-    registry.deleteKey(RegRoot::CurrentUser, kEntriesKeyPath);
+    CipherKeystream cipher(key);
+    std::vector<NamedValue> values;
+    values.reserve(entries.size() + unread.unsplitRecords.size() + unread.undeciphered.size());
+    auto add = [&values](RegValue value) {
+        values.push_back({favoriteValueName(values.size()), std::move(value)});
+    };
+    auto enciphered = [&cipher](const std::string& record) {
+        RegValue value{RegType::String, cipher.encipher(record)};
+        value.data.push_back('\0');  // as encodeStringData, without a copy
+        return value;
+    };
+    for (const auto& entry : entries) add(enciphered(JoinRecord(entry)));
+    // Renumbered after the rows so that they can never collide with a row's name.
+    for (const auto& record : unread.unsplitRecords) add(enciphered(record));
+    for (const auto& value : unread.undeciphered) add(value);
+    // The entries key is rewritten whole, as deleting and making it afresh would.
     const auto entriesKey = registry.openKey(RegRoot::CurrentUser, kEntriesKeyPath, true);
     if (!entriesKey) throw failedToSetData(favoriteValueName(0));
-    std::size_t index = 0;
-    for (const auto& entry : entries)
-        entriesKey->writeString(favoriteValueName(index++), Encipher(JoinRecord(entry), key));
-    // Renumbered after the rows so that they can never collide with a row's name.
-    for (const auto& record : unread.unsplitRecords)
-        entriesKey->writeString(favoriteValueName(index++), Encipher(record, key));
-    for (const auto& value : unread.undeciphered)
-        entriesKey->writeValue(favoriteValueName(index++), value);
+    entriesKey->replaceContents(values);
 }
 
 UnreadValues reencipheredUnread(UnreadValues unread, const std::string& oldKey,
@@ -44,26 +54,37 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
     LoadedEntries loaded;
     const auto entriesKey = registry.openKey(RegRoot::CurrentUser, kEntriesKeyPath, true);
     if (!entriesKey) return loaded;
-    for (const auto& name : entriesKey->valueNames()) {
-        const auto value = entriesKey->readValue(name);
-        if (!value) continue;
-        if (loaded.stoppedAtInvalidValue) {
-            loaded.unread.undeciphered.push_back(*value);
-            continue;
-        }
-        // Not a wrong password: the store's own error, and nothing is saved over it.
-        if (value->type != RegType::String && value->type != RegType::ExpandString)
-            throw invalidDataType(name);
-        const std::string record = Decipher(decodeStringData(value->data), key);
-        if (record.empty()) {
+    CipherKeystream cipher(key);
+    std::string record;  // one buffer for the whole list
+    std::size_t position = 0;
+    std::optional<std::size_t> wrongType;
+    entriesKey->forEachValue([&](RegType type, std::string_view data) {
+        const std::size_t index = position++;
+        if (wrongType) return;
+        if (!loaded.stoppedAtInvalidValue) {
+            // Not a wrong password: the store's own error, and nothing is saved over it.
+            if (type != RegType::String && type != RegType::ExpandString) {
+                wrongType = index;
+                return;
+            }
+            // The text without its one terminating zero; inner zeros belong to it.
+            const bool terminated = !data.empty() && data.back() == '\0';
+            if (cipher.decipherInto(data.substr(0, data.size() - (terminated ? 1 : 0)), record) &&
+                !record.empty()) {
+                if (auto entry = SplitRecord(record))
+                    loaded.entries.push_back(std::move(*entry));
+                else
+                    loaded.unread.unsplitRecords.push_back(record);
+                return;
+            }
             loaded.stoppedAtInvalidValue = true;
-            loaded.unread.undeciphered.push_back(*value);
-            continue;
         }
-        if (auto entry = SplitRecord(record))
-            loaded.entries.push_back(std::move(*entry));
-        else
-            loaded.unread.unsplitRecords.push_back(record);
+        loaded.unread.undeciphered.push_back({type, std::string(data)});
+    });
+    if (wrongType) {
+        const auto names = entriesKey->valueNames();
+        throw invalidDataType(*wrongType < names.size() ? names[*wrongType]
+                                                        : favoriteValueName(*wrongType));
     }
     return loaded;
 }

@@ -1,39 +1,45 @@
 #include "vault/record.h"
 
+#include <string_view>
+
 namespace zn {
 namespace {
 
-constexpr const char* kSiteEnd = "|||";
-constexpr const char* kDescriptionEnd = "&&&";
-constexpr const char* kUserNameEnd = "@@@";
+constexpr std::string_view kSiteEnd = "|||";
+constexpr std::string_view kDescriptionEnd = "&&&";
+constexpr std::string_view kUserNameEnd = "@@@";
 constexpr std::size_t kSeparatorLength = 3;
 
 // Cuts rest at the first separator: what follows goes to field, rest keeps
 // what precedes. Without the separator both stay as they are.
-bool cutAt(std::string& rest, const char* separator, std::string& field) {
+bool cutAt(std::string_view& rest, std::string_view separator, std::string_view& field) {
     const auto position = rest.find(separator);
-    if (position == std::string::npos) return false;
+    if (position == std::string_view::npos) return false;
     field = rest.substr(position + kSeparatorLength);
-    rest.resize(position);
+    rest = rest.substr(0, position);
     return true;
 }
 
 }  // namespace
 
 std::string JoinRecord(const BookmarkEntry& entry) {
-    return entry.site + kSiteEnd + entry.description + kDescriptionEnd + entry.userName +
-           kUserNameEnd + entry.password;
+    std::string record;
+    record.reserve(entry.site.size() + entry.description.size() + entry.userName.size() +
+                   entry.password.size() + 3 * kSeparatorLength);
+    record.append(entry.site).append(kSiteEnd).append(entry.description);
+    record.append(kDescriptionEnd).append(entry.userName).append(kUserNameEnd);
+    return record.append(entry.password);
 }
 
 std::optional<BookmarkEntry> SplitRecord(const std::string& record) {
     // The fields are taken from the last towards the first.
-    BookmarkEntry entry;
-    std::string rest = record;
-    cutAt(rest, kUserNameEnd, entry.password);
-    cutAt(rest, kDescriptionEnd, entry.userName);
-    if (!cutAt(rest, kSiteEnd, entry.description)) return std::nullopt;
-    entry.site = rest;
-    return entry;
+    std::string_view rest = record;
+    std::string_view description, userName, password;
+    cutAt(rest, kUserNameEnd, password);
+    cutAt(rest, kDescriptionEnd, userName);
+    if (!cutAt(rest, kSiteEnd, description)) return std::nullopt;
+    return BookmarkEntry{std::string(rest), std::string(description), std::string(userName),
+                         std::string(password)};
 }
 
 }  // namespace zn

@@ -5,12 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <random>
 #include <set>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/linux/autostart_mirror.h"
@@ -65,6 +69,27 @@ constexpr const char* kSelectSubKeyNames =
 constexpr const char* kInsertKey =
     "INSERT INTO registry_keys (id, parent, name, folded) VALUES (?, ?, ?, ?)";
 constexpr const char* kDeleteKey = "DELETE FROM registry_keys WHERE id = ?";
+// The key and every key below it, breadth first: with no ORDER BY, SQLite
+// works a recursive query as a queue, so each key comes after its parent.
+constexpr const char* kSelectTree =
+    "WITH RECURSIVE tree (id) AS (SELECT ? UNION ALL "
+    "SELECT registry_keys.id FROM registry_keys JOIN tree ON registry_keys.parent = tree.id) "
+    "SELECT id FROM tree";
+// A key's values in creation order, for reading them all. Through the index
+// on names they would come in name order and need sorting, which copies every
+// value once more; the table itself is already in creation order. Scanning it
+// costs what the whole store holds, which is what reading the entries key,
+// nearly all of the store, costs anyway.
+constexpr const char* kSelectValuesInOrder =
+    "SELECT type, data FROM registry_values WHERE +key_id = ? ORDER BY id";
+constexpr const char* kSelectStoredValues =
+    "SELECT id, folded, name, type, data FROM registry_values WHERE +key_id = ? ORDER BY id";
+constexpr const char* kUpdateValue =
+    "UPDATE registry_values SET name = ?, type = ?, data = ? WHERE id = ?";
+constexpr const char* kUpdateValueData =
+    "UPDATE registry_values SET type = ?, data = ? WHERE id = ?";
+constexpr const char* kDeleteValuesFrom =
+    "DELETE FROM registry_values WHERE key_id = ? AND id >= ?";
 
 using KeyId = sqlite3_int64;
 
@@ -168,13 +193,9 @@ public:
                                   SQLITE_UTF8));
         return *this;
     }
-    Query& bindBlob(const std::string& bytes) {
-        // A zero-length blob must still be a blob, not NULL.
-        check(bytes.empty() ? sqlite3_bind_zeroblob(statement_, ++bound_, 0)
-                            : sqlite3_bind_blob64(statement_, ++bound_, bytes.data(), bytes.size(),
-                                                  SQLITE_TRANSIENT));
-        return *this;
-    }
+    Query& bindBlob(const std::string& bytes) { return bindBytes(bytes, SQLITE_TRANSIENT); }
+    // Not copied: for bytes that outlive every step of this use.
+    Query& bindLastingBlob(const std::string& bytes) { return bindBytes(bytes, SQLITE_STATIC); }
 
     bool next() {
         const int code = sqlite3_step(statement_);
@@ -188,13 +209,22 @@ public:
     }
 
     KeyId integer(int column) const { return sqlite3_column_int64(statement_, column); }
-    std::string bytes(int column) const {
+    std::string bytes(int column) const { return std::string(view(column)); }
+    // Valid until the next step.
+    std::string_view view(int column) const {
         const void* data = sqlite3_column_blob(statement_, column);
         const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
-        return data ? std::string(static_cast<const char*>(data), size) : std::string();
+        return data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
     }
 
 private:
+    Query& bindBytes(const std::string& bytes, sqlite3_destructor_type lifetime) {
+        // A zero-length blob must still be a blob, not NULL.
+        check(bytes.empty() ? sqlite3_bind_zeroblob(statement_, ++bound_, 0)
+                            : sqlite3_bind_blob64(statement_, ++bound_, bytes.data(), bytes.size(),
+                                                  lifetime));
+        return *this;
+    }
     void check(int code) const {
         if (code != SQLITE_OK) fail(code);
     }
@@ -214,10 +244,15 @@ RegistryError lockedStore(const std::string& path) {
     return RegistryError("The store " + path + " is locked by another program");
 }
 
+RegistryError readOnlyStore(const std::string& path) {
+    return RegistryError("The store " + path + " is read-only");
+}
+
 RegistryError storeFailure(const std::string& path, const std::string& action,
                            const SqliteFailure& failure) {
     const int primary = failure.code & 0xFF;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return lockedStore(path);
+    if (primary == SQLITE_READONLY) return readOnlyStore(path);
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
         return notRegistryDatabase(path, failure.message);
     return RegistryError("Cannot " + action + " the store " + path + ": " + failure.message);
@@ -239,6 +274,120 @@ void refuseForeignFile(const std::string& path) {
     if (status.st_size < 512 || file.gcount() != sizeof header ||
         std::memcmp(header, kHeader, sizeof header) != 0)
         throw notRegistryDatabase(path, "it is not an SQLite database file");
+}
+
+bool ownedByUser(const struct stat& status) {
+    return status.st_uid == ::geteuid();
+}
+
+// A link may point the store at a file of someone else's: reading their
+// file as ours, or writing ours into it, is refused.
+void refuseLinkToOthersFile(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return;
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && !ownedByUser(target))
+        throw RegistryError("The store " + path + " is a link to a file owned by another user");
+}
+
+// A file or folder the user owns but has taken the write permission from is
+// read-only to us, even where the system would let us write (as root).
+bool writable(const std::filesystem::path& path, const struct stat& status) {
+    if (ownedByUser(status) && !(status.st_mode & S_IWUSR)) return false;
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
+std::string octal(mode_t mode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+    return text;
+}
+
+// Whether the folder holds nothing but the store and its companions: only
+// then is it the store's own to make private (never a home or shared folder).
+bool holdsOnlyTheStore(const std::filesystem::path& folder, const std::string& storeName) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name != storeName && name != storeName + "-wal" && name != storeName + "-shm" &&
+            name != storeName + "-journal")
+            return false;
+    }
+    return !error;
+}
+
+struct StoreAccess {
+    bool readOnly = false;
+    bool walHasContent = false;  // committed writes not yet in the file itself
+};
+
+// A store restored with cp, or a folder made by hand, may be open to other
+// users: what the user owns is made private again, and the user is told. The
+// -wal and -shm files follow the store's own mode, which also mends the
+// read-only ones an older version left behind. Then tells whether we may write.
+StoreAccess protectStore(const std::string& path, const StoreNotice& notice) {
+    std::error_code error;
+    // SQLite keeps the -wal and -shm files beside the file a link leads to.
+    std::filesystem::path file = std::filesystem::canonical(path, error);
+    if (error) file = path;
+    const auto folder =
+        file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    std::string opened;
+    auto setMode = [&opened](const std::filesystem::path& target, const struct stat& status,
+                             mode_t wanted, const std::string& what) {
+        const mode_t mode = status.st_mode & 07777;
+        if (mode == wanted || !ownedByUser(status) || ::chmod(target.c_str(), wanted) != 0) return;
+        if (mode & 077) opened += (opened.empty() ? "" : ", ") + what + " " + octal(mode);
+    };
+
+    StoreAccess access;
+    struct stat fileStatus {};
+    if (::stat(file.c_str(), &fileStatus) != 0) return access;  // SQLite says what is wrong
+    setMode(file, fileStatus, fileStatus.st_mode & 0600, "file");
+    ::stat(file.c_str(), &fileStatus);
+    bool companionsExist = true;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const std::filesystem::path companion = file.string() + suffix;
+        struct stat status {};
+        if (::stat(companion.c_str(), &status) != 0) {
+            companionsExist = false;
+            continue;
+        }
+        setMode(companion, status, (status.st_mode | fileStatus.st_mode) & 0600, suffix);
+        if (std::string_view(suffix) == "-wal") access.walHasContent = status.st_size > 0;
+    }
+    struct stat folderStatus {};
+    const bool folderFound = ::stat(folder.c_str(), &folderStatus) == 0;
+    if (folderFound && holdsOnlyTheStore(folder, file.filename().string())) {
+        setMode(folder, folderStatus, folderStatus.st_mode & 0700, "folder");
+        ::stat(folder.c_str(), &folderStatus);
+    }
+    if (!opened.empty())
+        notice("The store " + path + " was open to other users (" + opened +
+               "): it is now private");
+
+    // SQLite makes the -wal and -shm files in the folder when they are missing.
+    access.readOnly = !writable(file, fileStatus) ||
+                      (!companionsExist && folderFound && !writable(folder, folderStatus));
+    return access;
+}
+
+// How a read-only store is opened. With no committed writes waiting in a
+// -wal file, the file alone is the whole store, and SQLite is told it cannot
+// change: it then makes no -wal or -shm file, which the read-only mode would
+// pass on to them, breaking every write once the user has mended the mode.
+std::string readOnlyUri(const std::string& path, bool fileIsWhole) {
+    std::string uri = "file:";
+    for (const unsigned char c : path) {
+        if (std::isalnum(c) || std::strchr("/._-~", c)) {
+            uri += static_cast<char>(c);
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        }
+    }
+    return uri + (fileIsWhole ? "?mode=ro&immutable=1" : "?mode=ro");
 }
 
 // Creates the file ourselves so that it is 0600 whatever the umask.
@@ -278,11 +427,12 @@ SchemaState readSchemaState(sqlite3* db) {
 
 class SqliteRegistry::Store {
 public:
-    Store(std::string path, Connection db, AutostartMirror mirror)
+    Store(std::string path, Connection db, AutostartMirror mirror, bool readOnly)
         : path_(std::move(path)),
           db_(std::move(db)),
           mirror_(std::move(mirror)),
-          keyIds_(std::random_device{}()) {}
+          keyIds_(std::random_device{}()),
+          readOnly_(readOnly) {}
 
     const std::string& path() const { return path_; }
     sqlite3* db() const { return db_.get(); }
@@ -301,6 +451,12 @@ public:
 
     RegistryError readFailure(const SqliteFailure& failure) const {
         return storeFailure(path_, "read", failure);
+    }
+    // A write refused because the file became read-only says so; any other
+    // failure is the registry's own message.
+    RegistryError writeFailure(const std::string& valueName, const SqliteFailure& failure) const {
+        if ((failure.code & 0xFF) == SQLITE_READONLY) return readOnlyStore(path_);
+        return failedToSetData(valueName);
     }
 
     // --- keys
@@ -344,7 +500,7 @@ public:
         if (coversRunKey(root, foldedNames))
             if (const auto runKey = findKey(root, foldAll(splitPath(kRunKeyPath))))
                 runValueNames = valueNames(*runKey);
-        query(kDeleteKey).bind(*id).run();
+        deleteTree(*id, true);
         step.done();
         for (const auto& name : runValueNames) runValueChanged(name, std::nullopt);
         return true;
@@ -372,6 +528,62 @@ public:
     }
 
     // --- values
+
+    void forEachValue(KeyId key, const RegistryKey::ValueVisitor& visit) {
+        auto select = query(kSelectValuesInOrder);
+        select.bind(key);
+        while (select.next()) visit(static_cast<RegType>(select.integer(0)), select.view(1));
+    }
+
+    // Where the same name already stands at the same place the row is kept,
+    // and rewritten only when its data differs; what follows the first
+    // mismatch goes, and the rest is added. The result is what deleting and
+    // writing afresh gives, but a save of a long list writes only what changed.
+    // `writing` names the value being written, for the message should it fail.
+    void replaceContents(KeyId key, const std::vector<NamedValue>& values, std::string& writing) {
+        snapshot_.reset();
+        WriteStep step(*this);
+        deleteTree(key, false);
+        struct Change {
+            KeyId id;
+            const NamedValue* value;
+            bool renamed;  // the same name in other letter case
+        };
+        std::vector<Change> changed;
+        std::optional<KeyId> firstStale;
+        std::size_t kept = 0;
+        {
+            auto select = query(kSelectStoredValues);
+            select.bind(key);
+            while (select.next()) {
+                if (kept == values.size() || select.view(1) != fold(values[kept].name)) {
+                    firstStale = select.integer(0);
+                    break;
+                }
+                const NamedValue& wanted = values[kept++];
+                const bool renamed = select.view(2) != wanted.name;
+                if (renamed || static_cast<RegType>(select.integer(3)) != wanted.value.type ||
+                    select.view(4) != wanted.value.data)
+                    changed.push_back({select.integer(0), &wanted, renamed});
+            }
+        }
+        if (firstStale) query(kDeleteValuesFrom).bind(key).bind(*firstStale).run();
+        for (const auto& [id, wanted, renamed] : changed) {
+            writing = wanted->name;
+            auto update = query(renamed ? kUpdateValue : kUpdateValueData);
+            if (renamed) update.bindText(wanted->name);
+            update.bind(static_cast<KeyId>(wanted->value.type))
+                .bindLastingBlob(wanted->value.data)
+                .bind(id)
+                .run();
+        }
+        for (auto it = values.begin() + static_cast<std::ptrdiff_t>(kept); it != values.end();
+             ++it) {
+            writing = it->name;
+            writeValue(key, it->name, it->value);
+        }
+        step.done();
+    }
 
     std::optional<RegValue> readValue(KeyId key, const std::string& name) {
         if (auto value = takeFromSnapshot(key, fold(name))) return value;
@@ -420,6 +632,7 @@ public:
     // --- transactions
 
     void beginBatch() {
+        if (readOnly_) throw readOnlyStore(path_);
         if (inTransaction_) throw RegistryError("A batch of writes is already open");
         snapshot_.reset();
         try {
@@ -522,7 +735,24 @@ private:
         return std::move(value);
     }
 
+    // Deletes the tree below a key, and the key too unless asked to keep it,
+    // deepest keys first, so that no ON DELETE CASCADE ever has a child key to
+    // follow: SQLite runs cascades as triggers, nested at most 1,000 deep, and a
+    // deeper chain, imported before depths were limited, must still go.
+    void deleteTree(KeyId top, bool withTop) {
+        std::vector<KeyId> tree;
+        {
+            auto select = query(kSelectTree);
+            select.bind(top);
+            while (select.next()) tree.push_back(select.integer(0));
+        }
+        if (!withTop) tree.erase(tree.begin());
+        for (auto it = tree.rbegin(); it != tree.rend(); ++it) query(kDeleteKey).bind(*it).run();
+    }
+
+    // Every write passes here first.
     void requireLiveBatch() const {
+        if (readOnly_) throw readOnlyStore(path_);
         if (inTransaction_ && sqlite3_get_autocommit(db()))
             throw SqliteFailure{SQLITE_ABORT, "the batch was rolled back after an error"};
     }
@@ -579,6 +809,7 @@ private:
     std::unordered_map<const char*, StatementHandle> statements_;
     AutostartMirror mirror_;
     std::mt19937_64 keyIds_;
+    bool readOnly_;
     bool inTransaction_ = false;
     std::set<std::string> pendingRunValues_;  // folded names
     std::optional<ValueSnapshot> snapshot_;
@@ -604,8 +835,8 @@ public:
             // A key deleted meanwhile fails here: its id no longer satisfies
             // the foreign key.
             store_->writeValue(id_, name, value);
-        } catch (const SqliteFailure&) {
-            throw failedToSetData(name);
+        } catch (const SqliteFailure& failure) {
+            throw store_->writeFailure(name, failure);
         }
         if (isRunKey_) store_->runValueChanged(name, value);
     }
@@ -614,8 +845,8 @@ public:
         bool deleted = false;
         try {
             deleted = store_->deleteValue(id_, name);
-        } catch (const SqliteFailure&) {
-            throw failedToSetData(name);
+        } catch (const SqliteFailure& failure) {
+            throw store_->writeFailure(name, failure);
         }
         if (deleted && isRunKey_) store_->runValueChanged(name, std::nullopt);
         return deleted;
@@ -627,6 +858,27 @@ public:
         } catch (const SqliteFailure& failure) {
             throw store_->readFailure(failure);
         }
+    }
+
+    void forEachValue(const ValueVisitor& visit) const override {
+        try {
+            store_->forEachValue(id_, visit);
+        } catch (const SqliteFailure& failure) {
+            throw store_->readFailure(failure);
+        }
+    }
+
+    void replaceContents(const std::vector<NamedValue>& values) override {
+        const auto previousNames = isRunKey_ ? valueNames() : std::vector<std::string>{};
+        std::string writing;
+        try {
+            store_->replaceContents(id_, values, writing);
+        } catch (const SqliteFailure& failure) {
+            throw store_->writeFailure(writing, failure);
+        }
+        if (!isRunKey_) return;
+        for (const auto& name : previousNames) store_->runValueChanged(name, std::nullopt);
+        for (const auto& [name, value] : values) store_->runValueChanged(name, value);
     }
 
 private:
@@ -661,6 +913,7 @@ private:
 
 void SqliteRegistry::Store::initialise(const ShellFolderPaths& shellFolders,
                                        SqliteRegistry& registry) {
+    if (readOnly_) throw readOnlyStore(path_);
     beginBatch();
     try {
         const SchemaState state = readSchemaState(db());
@@ -689,7 +942,9 @@ SqliteRegistry::SqliteRegistry(std::shared_ptr<Store> store) : store_(std::move(
 SqliteRegistry::~SqliteRegistry() = default;
 
 std::unique_ptr<SqliteRegistry> SqliteRegistry::open(const std::string& path,
-                                                     const SqliteRegistryOptions& options) {
+                                                     const SqliteRegistryOptions& options,
+                                                     const StoreNotice& notice) {
+    refuseLinkToOthersFile(path);
     refuseForeignFile(path);
     try {
         createPrivateFolders(std::filesystem::path(path).parent_path());
@@ -698,17 +953,26 @@ std::unique_ptr<SqliteRegistry> SqliteRegistry::open(const std::string& path,
                             error.code().message());
     }
     createStoreFile(path);
+    const StoreAccess access = protectStore(
+        path, notice ? notice : [](const std::string& text) { std::cerr << text << '\n'; });
 
+    // One connection per store object, used by one thread: SQLite's own
+    // locking of each call would be pure cost.
     sqlite3* raw = nullptr;
-    const int code =
-        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE, nullptr);
+    const int flags =
+        SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX |
+        (access.readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_URI : SQLITE_OPEN_READWRITE);
+    const std::string name = access.readOnly ? readOnlyUri(path, !access.walHasContent) : path;
+    const int code = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
     Connection db(raw);
     if (code != SQLITE_OK)
         throw storeFailure(path, "open", {code, raw ? sqlite3_errmsg(raw) : sqlite3_errstr(code)});
     sqlite3_busy_timeout(db.get(), options.busyTimeoutMs);
 
+    bool schemaMissing = false;
     try {
         const SchemaState state = readSchemaState(db.get());
+        schemaMissing = state.applicationId != kApplicationId;
         if (state.applicationId != kApplicationId && state.objectCount != 0) {
             // Closing must not checkpoint a foreign database's log into it.
             sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -718,8 +982,12 @@ std::unique_ptr<SqliteRegistry> SqliteRegistry::open(const std::string& path,
             throw RegistryError("The store " + path + " was made by a newer version of Zintrel");
         // WAL lets readers go on while another process writes; NORMAL
         // synchronisation is still safe against corruption in WAL mode.
-        execute(db.get(), "PRAGMA journal_mode = WAL");
+        // Neither takes a lock once the store is in WAL mode.
+        if (!access.readOnly) execute(db.get(), "PRAGMA journal_mode = WAL");
         execute(db.get(), "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON");
+        // Each write step inside a batch is a savepoint, which keeps the first
+        // image of every page it touches: in memory, not in a file of its own.
+        execute(db.get(), "PRAGMA temp_store = MEMORY");
     } catch (const SqliteFailure& failure) {
         sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
         throw storeFailure(path, "open", failure);
@@ -727,10 +995,12 @@ std::unique_ptr<SqliteRegistry> SqliteRegistry::open(const std::string& path,
 
     const auto folders = XdgFolders::fromEnvironment();
     AutostartMirror mirror(options.autostartFolder.value_or(folders.configHome / "autostart"));
-    auto store = std::make_shared<Store>(path, std::move(db), std::move(mirror));
+    auto store = std::make_shared<Store>(path, std::move(db), std::move(mirror), access.readOnly);
     std::unique_ptr<SqliteRegistry> registry(new SqliteRegistry(store));
-    store->initialise(options.shellFolders.value_or(ShellFolderPaths::fromFolders(folders)),
-                      *registry);
+    // Readers never wait for writers: the write lock is taken only to make the schema.
+    if (schemaMissing)
+        store->initialise(options.shellFolders.value_or(ShellFolderPaths::fromFolders(folders)),
+                          *registry);
     return registry;
 }
 
@@ -746,10 +1016,12 @@ std::unique_ptr<RegistryKey> SqliteRegistry::openKey(RegRoot root, const std::st
     }
     if (!id) {
         if (!create) return nullptr;
+        // Deeper keys could never be deleted whole; an existing one is still found above.
+        if (names.size() > kMaxKeyDepth) throw keyTooDeep(path);
         try {
             id = store_->createKey(root, names);
-        } catch (const SqliteFailure&) {
-            throw failedToSetData(names.back());
+        } catch (const SqliteFailure& failure) {
+            throw store_->writeFailure(names.back(), failure);
         }
     }
     return std::make_unique<SqliteKey>(store_, *id, isRunKey(root, foldedNames));
@@ -760,8 +1032,8 @@ bool SqliteRegistry::deleteKey(RegRoot root, const std::string& path) {
     if (names.empty()) throw RegistryError("A root key cannot be deleted");
     try {
         return store_->deleteKey(root, names);
-    } catch (const SqliteFailure&) {
-        throw failedToSetData(names.back());
+    } catch (const SqliteFailure& failure) {
+        throw store_->writeFailure(names.back(), failure);
     }
 }
 

@@ -23,13 +23,20 @@ struct SqliteRegistryOptions {
     std::optional<ShellFolderPaths> shellFolders;
 };
 
+// Where a one-line notice to the user goes (a store made private again).
+using StoreNotice = std::function<void(const std::string&)>;
+
 class SqliteRegistry : public Registry {
 public:
     // Opens the store, creating it (folder 0700, file 0600, seeded shell
     // folders) when missing. Raises RegistryError when the file is not a
-    // registry database or stays locked; such a file is left untouched.
+    // registry database, is a link to another user's file, or stays locked;
+    // such a file is left untouched. An existing store open to other users is
+    // made private. A store the user cannot write opens for reading, and
+    // every write then raises "The store ... is read-only".
     static std::unique_ptr<SqliteRegistry> open(const std::string& path,
-                                                const SqliteRegistryOptions& options = {});
+                                                const SqliteRegistryOptions& options = {},
+                                                const StoreNotice& notice = {});  // stderr
     ~SqliteRegistry() override;
 
     std::unique_ptr<RegistryKey> openKey(RegRoot root, const std::string& path,

@@ -82,6 +82,22 @@ public:
         return names;
     }
 
+    void replaceContents(const std::vector<NamedValue>& values) override {
+        auto* key = owner_.find(id_);
+        if (!key) throw failedToSetData(values.empty() ? std::string() : values.front().name);
+        const auto previous = key->values;
+        key->values.clear();
+        owner_.deleteSubKeys(id_);
+        for (const auto& [name, value] : values) {
+            try {
+                writeValue(name, value);
+            } catch (const RegistryError&) {
+                owner_.find(id_)->values = previous;
+                throw;
+            }
+        }
+    }
+
 private:
     FakeRegistry& owner_;
     std::string id_;
@@ -122,8 +138,11 @@ std::unique_ptr<RegistryKey> FakeRegistry::openKey(RegRoot root, const std::stri
     const std::string id = keyId(root, path);
     if (!find(id)) {
         if (!create) return nullptr;
-        // Create every missing ancestor too, as the registry does.
         const std::string normal = normalisePath(path);
+        if (static_cast<std::size_t>(std::count(normal.begin(), normal.end(), '\\')) >=
+            kMaxKeyDepth)
+            throw keyTooDeep(path);
+        // Create every missing ancestor too, as the registry does.
         for (std::size_t end = 0; end != std::string::npos;) {
             end = normal.find('\\', end + 1);
             keys_.try_emplace(keyId(root, normal.substr(0, end)));
@@ -135,14 +154,15 @@ std::unique_ptr<RegistryKey> FakeRegistry::openKey(RegRoot root, const std::stri
 bool FakeRegistry::deleteKey(RegRoot root, const std::string& path) {
     const std::string id = keyId(root, path);
     if (!find(id)) return false;
-    const std::string prefix = id + "\\";
-    for (auto it = keys_.begin(); it != keys_.end();) {
-        if (it->first == id || it->first.rfind(prefix, 0) == 0)
-            it = keys_.erase(it);
-        else
-            ++it;
-    }
+    deleteSubKeys(id);
+    keys_.erase(id);
     return true;
+}
+
+void FakeRegistry::deleteSubKeys(const std::string& id) {
+    const std::string prefix = id + "\\";
+    for (auto it = keys_.lower_bound(prefix); it != keys_.end() && it->first.starts_with(prefix);)
+        it = keys_.erase(it);
 }
 
 std::unique_ptr<RegistryBatch> FakeRegistry::beginBatch() {

@@ -45,6 +45,7 @@ private:
 
     static std::string keyId(RegRoot root, const std::string& path);
     Key* find(const std::string& id);
+    void deleteSubKeys(const std::string& id);
     bool consumeWrite();
 
     Tree keys_;

@@ -220,5 +220,78 @@ TYPED_TEST(RegistryConformance, SaveFailingHalfWayLeavesThePreviousList) {
     EXPECT_EQ(loadAllEntries(this->registry(), sampleVerifier()).entries, previous);
 }
 
+TYPED_TEST(RegistryConformance, KeysNestAtMost512LevelsAndADeeperOneWritesNothing) {
+    std::string path = "Deep";
+    for (std::size_t depth = 2; depth <= kMaxKeyDepth; ++depth) path += "\\k";
+    EXPECT_TRUE(this->key(path));
+    try {
+        this->key("Other\\" + path);
+        FAIL() << "made a key 513 levels deep";
+    } catch (const RegistryError& error) {
+        EXPECT_NE(std::string(error.what()).find("is nested deeper than 512 levels"),
+                  std::string::npos)
+            << error.what();
+        EXPECT_LT(std::string(error.what()).size(), 400u);
+    }
+    EXPECT_EQ(this->registry().openKey(RegRoot::CurrentUser, "Other", false), nullptr);
+}
+
+// What deleting a key and writing it afresh gives, whatever was there before.
+TYPED_TEST(RegistryConformance, ReplaceContentsLeavesExactlyTheGivenValues) {
+    using Values = std::vector<NamedValue>;
+    const auto text = [](const std::string& data) { return RegValue{RegType::String, data}; };
+    struct Case {
+        const char* what;
+        Values before;
+        Values after;
+        Values expected;
+    };
+    const std::vector<Case> cases{
+        {"fewer, one changed",
+         {{"a", text("1")}, {"b", text("2")}, {"c", text("3")}},
+         {{"a", text("1")}, {"b", text("9")}},
+         {{"a", text("1")}, {"b", text("9")}}},
+        {"more",
+         {{"a", text("1")}},
+         {{"a", text("1")}, {"b", text("2")}},
+         {{"a", text("1")}, {"b", text("2")}}},
+        {"other order",
+         {{"a", text("1")}, {"b", text("2")}},
+         {{"b", text("2")}, {"a", text("1")}},
+         {{"b", text("2")}, {"a", text("1")}}},
+        {"other letter case and type",
+         {{"name", text("1")}},
+         {{"NAME", {RegType::Binary, "1"}}},
+         {{"NAME", {RegType::Binary, "1"}}}},
+        {"a name twice",
+         {},
+         {{"a", text("1")}, {"b", text("2")}, {"A", text("3")}},
+         {{"a", text("3")}, {"b", text("2")}}},
+        {"nothing", {{"a", text("1")}}, {}, {}},
+    };
+    for (const auto& [what, before, after, expected] : cases) {
+        SCOPED_TRACE(what);
+        this->registry().deleteKey(RegRoot::CurrentUser, "Rewritten");
+        auto key = this->key("Rewritten");
+        for (const auto& [name, value] : before) key->writeValue(name, value);
+        this->key("Rewritten\\Sub\\Deeper")->writeString("v", "x");
+        key->replaceContents(after);
+
+        Values found;
+        for (const auto& name : key->valueNames()) found.push_back({name, *key->readValue(name)});
+        std::vector<std::string> inOrder;
+        key->forEachValue([&](RegType, std::string_view data) { inOrder.emplace_back(data); });
+        ASSERT_EQ(found.size(), expected.size());
+        ASSERT_EQ(inOrder.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(found[i].name, expected[i].name);
+            EXPECT_EQ(found[i].value.type, expected[i].value.type);
+            EXPECT_EQ(found[i].value.data, expected[i].value.data);
+            EXPECT_EQ(inOrder[i], expected[i].value.data);
+        }
+        EXPECT_EQ(this->registry().openKey(RegRoot::CurrentUser, "Rewritten\\Sub", false), nullptr);
+    }
+}
+
 }  // namespace
 }  // namespace zn::testing

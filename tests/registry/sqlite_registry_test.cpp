@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <functional>
 #include <random>
 
 #include "platform/linux/registry_location.h"
 #include "tests/registry/registry_test_support.h"
+#include "vault/entry_store.h"
 
 namespace zn::testing {
 namespace {
@@ -30,6 +33,17 @@ public:
     RawConnection& operator=(const RawConnection&) = delete;
     int execute(const std::string& sql) {
         return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    int count(const std::string& sql) {
+        int result = -1;
+        sqlite3_exec(
+            db_, sql.c_str(),
+            [](void* out, int, char** values, char**) {
+                *static_cast<int*>(out) = std::atoi(values[0]);
+                return 0;
+            },
+            &result, nullptr);
+        return result;
     }
 
 private:
@@ -69,6 +83,117 @@ TEST_F(SqliteRegistryTest, NewStoreIsPrivateWhateverTheUmask) {
     EXPECT_EQ(modeOf(storePath().parent_path().parent_path()), 0700u);
 }
 
+// A store restored with cp, or a folder made by hand: what is open to others
+// is closed, the -wal and -shm files with it, and the user is told once.
+TEST_F(SqliteRegistryTest, AnExistingStoreOpenToOthersIsMadePrivate) {
+    struct Case {
+        const char* what;
+        unsigned file, folder;
+        bool folderSharedWithOtherFiles;
+        unsigned fileAfter, folderAfter;
+        bool told;
+    };
+    const std::vector<Case> cases{
+        {"copied store", 0644, 0755, false, 0600, 0700, true},
+        {"only the folder", 0600, 0750, false, 0600, 0700, true},
+        {"folder of other files too", 0640, 0755, true, 0600, 0755, true},
+        {"already private", 0600, 0700, false, 0600, 0700, false},
+        {"read-only stays so", 0400, 0700, false, 0400, 0700, false},
+    };
+    open();
+    const auto folder = storePath().parent_path();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.folderSharedWithOtherFiles) writeFile(folder / "notes.txt", "mine");
+        RawConnection other(storePath());  // keeps the -wal and -shm files there
+        ASSERT_EQ(other.execute("SELECT count(*) FROM registry_keys"), SQLITE_OK);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            ASSERT_EQ(::chmod((storePath().string() + suffix).c_str(), c.file), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folder), 0);
+
+        std::vector<std::string> notices;
+        SqliteRegistry::open(storePath().string(),
+                             {.busyTimeoutMs = 5000,
+                              .autostartFolder = folder_ / "autostart",
+                              .shellFolders = ShellFolderPaths{"/d", "/s", "/f"}},
+                             [&](const std::string& text) { notices.push_back(text); });
+        EXPECT_EQ(modeOf(storePath()), c.fileAfter);
+        for (const char* suffix : {"-wal", "-shm"})
+            EXPECT_EQ(modeOf(storePath().string() + suffix), c.fileAfter);
+        EXPECT_EQ(modeOf(folder), c.folderAfter);
+        ASSERT_EQ(notices.size(), c.told ? 1u : 0u);
+        if (c.told) {
+            EXPECT_NE(notices[0].find(storePath().string()), std::string::npos);
+        }
+        std::filesystem::remove(folder / "notes.txt");
+        ::chmod(storePath().c_str(), 0600);
+    }
+}
+
+TEST_F(SqliteRegistryTest, ALinkToAnotherUsersFileIsRefused) {
+    std::filesystem::create_directories(storePath().parent_path());
+    // Someone else's file: root can give one away, anyone else finds one.
+    std::filesystem::path foreign = "/etc/passwd";
+    if (::geteuid() == 0) {
+        foreign = folder_ / "foreign.db";
+        writeFile(foreign, "");
+        ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
+    }
+    const std::string before = readFile(foreign);
+    std::filesystem::create_symlink(foreign, storePath());
+    expectOpenRefused("is a link to a file owned by another user");
+    EXPECT_EQ(readFile(foreign), before);
+
+    // A link to the user's own store is fine.
+    std::filesystem::remove(storePath());
+    std::filesystem::create_symlink(folder_ / "mine.db", storePath());
+    writeFile(folder_ / "mine.db", "");
+    open()->openKey(RegRoot::CurrentUser, "Through", true)->writeString("v", "x");
+    EXPECT_GT(std::filesystem::file_size(folder_ / "mine.db"), 0u);
+}
+
+// Reads go on; every write says why it cannot be done, and nothing is left
+// behind that would keep failing once the user gives write permission back.
+TEST_F(SqliteRegistryTest, AReadOnlyStoreIsReadAndRefusesWritesClearly) {
+    open()->openKey(RegRoot::CurrentUser, "Software", true)->writeString("Kept", "k");
+    const auto folder = storePath().parent_path();
+    const std::vector<std::pair<std::filesystem::path, unsigned>> readOnly{{storePath(), 0400},
+                                                                           {folder, 0500}};
+    for (const auto& [path, mode] : readOnly) {
+        SCOPED_TRACE(path);
+        const unsigned previous = modeOf(path);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        {
+            const auto registry = open(100);
+            const auto key = registry->openKey(RegRoot::CurrentUser, "Software", false);
+            ASSERT_TRUE(key);
+            EXPECT_EQ(key->readString("Kept"), "k");
+            const std::string readOnlyText = "The store " + storePath().string() + " is read-only";
+            for (const auto& write : std::vector<std::function<void()>>{
+                     [&] { key->writeString("New", "n"); }, [&] { registry->beginBatch(); },
+                     [&] { registry->openKey(RegRoot::CurrentUser, "Made", true); },
+                     [&] { registry->deleteKey(RegRoot::CurrentUser, "Software"); }}) {
+                try {
+                    write();
+                    ADD_FAILURE() << "wrote into a read-only store";
+                } catch (const RegistryError& error) {
+                    EXPECT_EQ(error.what(), readOnlyText);
+                }
+            }
+        }
+        EXPECT_FALSE(std::filesystem::exists(storePath().string() + "-wal"));
+        EXPECT_FALSE(std::filesystem::exists(storePath().string() + "-shm"));
+        ASSERT_EQ(::chmod(path.c_str(), previous), 0);
+        open()->openKey(RegRoot::CurrentUser, "Software", false)->writeString("New", "n");
+    }
+
+    // A store that was never made cannot be made read-only.
+    std::filesystem::remove(storePath());
+    writeFile(storePath(), "");
+    ::chmod(storePath().c_str(), 0400);
+    expectOpenRefused("is read-only");
+}
+
 TEST_F(SqliteRegistryTest, FilesThatAreNotOursAreRefusedAndLeftUnchanged) {
     std::filesystem::create_directories(storePath().parent_path());
     std::mt19937 random(7);
@@ -99,14 +224,24 @@ TEST_F(SqliteRegistryTest, FilesThatAreNotOursAreRefusedAndLeftUnchanged) {
     EXPECT_EQ(readFile(storePath()), before);
 }
 
-TEST_F(SqliteRegistryTest, LockedStoreIsReportedAndWritesFail) {
+TEST_F(SqliteRegistryTest, ReadersNeverWaitForAWriterAndWritesFailClearly) {
     const auto registry = open(100);
     const auto key = registry->openKey(RegRoot::CurrentUser, "Software\\Halvorn", true);
+    key->writeString("Kept", "k");
     RawConnection other(storePath());
     ASSERT_EQ(other.execute("BEGIN IMMEDIATE"), SQLITE_OK);
 
-    expectOpenRefused("is locked by another program");
-    EXPECT_THROW(registry->beginBatch(), RegistryError);
+    // Another program starting up, or a query, opens and reads at once.
+    const auto reader = open(100);
+    EXPECT_EQ(reader->openKey(RegRoot::CurrentUser, "software\\halvorn", false)->readString("Kept"),
+              "k");
+    try {
+        registry->beginBatch();
+        FAIL() << "a batch began in a locked store";
+    } catch (const RegistryError& error) {
+        EXPECT_NE(std::string(error.what()).find("is locked by another program"),
+                  std::string::npos);
+    }
     try {
         key->writeString("Name", "x");
         FAIL() << "wrote into a locked store";
@@ -189,6 +324,40 @@ TEST_F(SqliteRegistryTest, SubKeysAreListedAlphabeticallyWithTheirStoredNames) {
               (std::vector<std::string>{"alpha", "Beta", "Zeta"}));
     EXPECT_EQ(registry->storedPath(RegRoot::LocalMachine, "soft\\ZETA"), "\\Soft\\Zeta");
     EXPECT_TRUE(registry->subKeyNames(RegRoot::LocalMachine, "Nowhere").empty());
+}
+
+// A chain made before depths were limited, deeper than the 1,000 levels of
+// triggers SQLite runs cascades through: a save must still replace it.
+TEST_F(SqliteRegistryTest, AChainDeeperThanSqliteCascadesIsDeletedAndTheVaultSavesAgain) {
+    const auto registry = open();
+    registry->openKey(RegRoot::CurrentUser, kEntriesKeyPath, true)->writeString("Favorite0", "x");
+    registry->openKey(RegRoot::CurrentUser, "Deep", true);
+    const auto countKeys = [&] {
+        RawConnection raw(storePath());
+        return raw.count("SELECT count(*) FROM registry_keys");
+    };
+    const int keysBefore = countKeys();
+    const auto addChain = [&](const std::string& topId) {
+        RawConnection raw(storePath());
+        ASSERT_EQ(raw.execute("WITH RECURSIVE chain (n, id) AS ("
+                              "SELECT 1, (SELECT max(id) FROM registry_keys) + 1 UNION ALL "
+                              "SELECT n + 1, id + 1 FROM chain WHERE n < 1100) "
+                              "INSERT INTO registry_keys (id, parent, name, folded) "
+                              "SELECT id, CASE n WHEN 1 THEN (" +
+                              topId + ") ELSE id - 1 END, 'k', 'k' FROM chain"),
+                  SQLITE_OK);
+    };
+    addChain(
+        "SELECT k.id FROM registry_keys k JOIN registry_keys p ON k.parent = p.id "
+        "WHERE k.folded = 'bookmarks' AND p.folded = 'bookmarks'");
+    addChain("SELECT id FROM registry_keys WHERE folded = 'deep'");
+    ASSERT_EQ(countKeys(), keysBefore + 2200);
+
+    saveAllEntries(*registry, sampleVerifier(), {{"https://a.example/", "A", "", ""}}, {});
+    EXPECT_EQ(loadAllEntries(*registry, sampleVerifier()).entries.size(), 1u);
+    EXPECT_TRUE(registry->subKeyNames(RegRoot::CurrentUser, kEntriesKeyPath).empty());
+    EXPECT_TRUE(registry->deleteKey(RegRoot::CurrentUser, "Deep"));
+    EXPECT_EQ(countKeys(), keysBefore - 1);
 }
 
 // --- where things are

@@ -51,6 +51,28 @@ TEST(Decipher, WrongKeyOrForeignTextGivesEmpty) {
     EXPECT_EQ(Decipher(Encipher("", "key"), "key"), "");
 }
 
+// One keystream serves a whole list: texts of any length, in any order, come
+// out as if each were enciphered alone, draw by draw.
+TEST(CipherKeystream, GrowsAndGivesEveryTextTheSameBytesAsAFreshCipher) {
+    const std::string key = "a longer key \xE9\xFF";
+    CipherKeystream keystream(key);
+    std::string plain;
+    for (const std::size_t length : {3u, 0u, 40u, 15u, 16u, 300u, 7u, 1000u, 8u}) {
+        SCOPED_TRACE(length);
+        plain.clear();
+        for (std::size_t i = 0; i < length; ++i)
+            plain += static_cast<char>((i * 37 + length) % 256);
+        std::string expected = "*" + plain;
+        CipherDraws draws = CipherDraws::fromKey(key);
+        for (char& byte : expected)
+            byte = static_cast<char>(static_cast<unsigned char>(byte) + draws.next());
+
+        const std::string text = keystream.encipher(plain);
+        EXPECT_EQ(text, expected);
+        EXPECT_EQ(keystream.decipher(text), plain);
+    }
+}
+
 TEST(MakeVerifier, IsThePasswordEncipheredUnderItself) {
     EXPECT_EQ(MakeVerifier("hello"), Encipher("hello", "hello"));
     EXPECT_EQ(MakeVerifier("hello").size(), 6u);
