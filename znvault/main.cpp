@@ -7,6 +7,10 @@
 #include "app/main_window.h"
 #include "app/qt/main_window_widget.h"
 #include "app/qt/qt_app_dialogs.h"
+#include "capture/page_capture.h"
+#include "capture/qt/chooser_view.h"
+#include "desktop/qt/tray_menu.h"
+#include "desktop/system_tray.h"
 #include "platform/linux/locale_collation.h"
 #include "platform/linux/registry_location.h"
 #include "platform/linux/sqlite_registry.h"
@@ -14,8 +18,10 @@
 #include "platform/linux/x11_keyboard_layout.h"
 #include "platform/qt/hotkey_pump.h"
 #include "platform/qt/password_star_style.h"
+#include "platform/qt/qt_beep.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_message_boxes.h"
+#include "platform/qt/qt_message_loop.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_timers.h"
 #include "platform/qt/qt_tray_icon.h"
@@ -26,6 +32,19 @@ namespace {
 std::vector<std::string> argumentsOf(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
+
+class NoBrowsers : public zn::PageQuery {
+public:
+    std::optional<std::string> request(const std::string&) override { return std::nullopt; }
+};
+
+class NoWindows : public zn::WindowList {
+public:
+    std::vector<zn::TopLevelWindow> topLevelWindows() override { return {}; }
+    zn::WindowHandle findWindow(const std::string&) override { return 0; }
+    void visitDescendants(zn::WindowHandle,
+                          const std::function<bool(const std::string&)>&) override {}
+};
 
 }  // namespace
 
@@ -53,7 +72,8 @@ int main(int argc, char** argv) {
     zn::LocaleCollation collation;
     zn::X11Hotkeys hotkeys;
     zn::X11KeyboardLayout keyboard;
-    zn::QtTrayIcon tray(QApplication::windowIcon(), QString::fromLatin1(zn::kApplicationTitle));
+    zn::QtTrayIcon trayArea(QApplication::windowIcon());
+    zn::TOrvSystemTray tray(trayArea, zn::kApplicationTitle);
     zn::QtAppDialogs dialogs(messages, keyboard);
     zn::QtClipboard clipboard;
     zn::QtShell shell;
@@ -65,6 +85,22 @@ int main(int argc, char** argv) {
                                            argumentsOf(argc, argv)},
                     window);
     window.attach(form);
+
+    // The tray icon's own settings, then the capture with its chooser, made once.
+    zn::TrayMenu trayMenu(form, window);
+    tray.setHint(zn::kApplicationTitle);
+    tray.setPopupMenu(&trayMenu);
+    tray.setNormalIcon(true);
+    tray.OnDblClick = [&form] { form.dispatcher().run([&] { form.ShowWindow(); }); };
+    zn::RestoreWatcher trayRestore(window, [&tray] { tray.ApplicationRestore(); });
+    zn::QtChooserDialog chooser;
+    zn::QtBeep beep;
+    zn::QtMessageLoop messageLoop;
+    NoBrowsers pages;
+    NoWindows windows;
+    zn::PageCapture capture(form, window,
+                            {pages, windows, shell, beep, messages, chooser, messageLoop});
+    form.setCaptureAction([&capture] { capture.captureCurrentPage(); });
 
     zn::HotkeyPump hotkeyPump(
         hotkeys, [&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); });
