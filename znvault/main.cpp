@@ -11,11 +11,13 @@
 #include "capture/qt/chooser_view.h"
 #include "desktop/qt/tray_menu.h"
 #include "desktop/system_tray.h"
+#include "platform/linux/browser_page_query.h"
 #include "platform/linux/locale_collation.h"
 #include "platform/linux/registry_location.h"
 #include "platform/linux/sqlite_registry.h"
 #include "platform/linux/x11_hotkeys.h"
 #include "platform/linux/x11_keyboard_layout.h"
+#include "platform/linux/x11_window_list.h"
 #include "platform/qt/hotkey_pump.h"
 #include "platform/qt/password_star_style.h"
 #include "platform/qt/qt_beep.h"
@@ -32,19 +34,6 @@ namespace {
 std::vector<std::string> argumentsOf(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
-
-class NoBrowsers : public zn::PageQuery {
-public:
-    std::optional<std::string> request(const std::string&) override { return std::nullopt; }
-};
-
-class NoWindows : public zn::WindowList {
-public:
-    std::vector<zn::TopLevelWindow> topLevelWindows() override { return {}; }
-    zn::WindowHandle findWindow(const std::string&) override { return 0; }
-    void visitDescendants(zn::WindowHandle,
-                          const std::function<bool(const std::string&)>&) override {}
-};
 
 }  // namespace
 
@@ -96,8 +85,8 @@ int main(int argc, char** argv) {
     zn::QtChooserDialog chooser;
     zn::QtBeep beep;
     zn::QtMessageLoop messageLoop;
-    NoBrowsers pages;
-    NoWindows windows;
+    zn::BrowserPageQuery pages;
+    zn::X11WindowList windows;
     zn::PageCapture capture(form, window,
                             {pages, windows, shell, beep, messages, chooser, messageLoop});
     form.setCaptureAction([&capture] { capture.captureCurrentPage(); });
