@@ -6,6 +6,7 @@ ZINTREL_PACKAGES=(
     libsqlite3-dev libxcb1-dev libxcb-keysyms1-dev liblz4-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core
+    trayer chromium firefox-esr python3
 )
 
 install_missing_packages() {
