@@ -7,6 +7,7 @@
 #include "platform/linux/chromium_session.h"
 #include "platform/linux/firefox_session.h"
 #include "platform/linux/registry_location.h"
+#include "platform/linux/x11_window_list.h"
 
 namespace zn {
 namespace {
@@ -26,15 +27,27 @@ std::optional<BrowserPage> firefoxFamilyPage(const BrowserFolders& folders) {
     return std::nullopt;
 }
 
-std::optional<BrowserPage> chromiumFamilyPage(const BrowserFolders& folders) {
+std::optional<BrowserPage> chromiumFamilyPage(const BrowserFolders& folders,
+                                              const WindowTitleOfProcess& windowTitle) {
+    static constexpr ChromiumBrowser kFamily[] = {{"chromium", " - Chromium"},
+                                                  {"google-chrome", " - Google Chrome"},
+                                                  {"BraveSoftware/Brave-Browser", " - Brave"}};
     const std::string host = hostName();
-    for (const char* userData : {"chromium", "google-chrome", "BraveSoftware/Brave-Browser"}) {
-        if (auto page = chromiumPage(folders.configHome / userData, host)) return page;
+    for (const auto& browser : kFamily) {
+        if (auto page = chromiumPage(folders.configHome / browser.userData, host,
+                                     browser.titleSuffix, windowTitle)) {
+            return page;
+        }
     }
     return std::nullopt;
 }
 
 }  // namespace
+
+BrowserPageQuery::BrowserPageQuery() : folders_(BrowserFolders::fromEnvironment()) {
+    auto windows = std::make_shared<X11WindowList>();
+    windowTitle_ = [windows](pid_t process) { return windows->frontTitleOf(process); };
+}
 
 BrowserFolders BrowserFolders::fromEnvironment() {
     const XdgFolders xdg = XdgFolders::fromEnvironment();
@@ -47,7 +60,7 @@ std::optional<std::string> BrowserPageQuery::request(const std::string& service)
     try {
         std::optional<BrowserPage> page;
         if (service == "Netscape") page = firefoxFamilyPage(folders_);
-        if (service == "IExplore") page = chromiumFamilyPage(folders_);
+        if (service == "IExplore") page = chromiumFamilyPage(folders_, windowTitle_);
         if (page) return browserReply(*page);
     } catch (const std::exception&) {
     }

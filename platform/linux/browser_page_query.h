@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "platform/linux/chromium_session.h"
 #include "platform/page_query.h"
 
 namespace zn {
@@ -20,13 +21,18 @@ struct BrowserFolders {
 
 class BrowserPageQuery : public PageQuery {
 public:
-    BrowserPageQuery() : BrowserPageQuery(BrowserFolders::fromEnvironment()) {}
-    explicit BrowserPageQuery(BrowserFolders folders) : folders_(std::move(folders)) {}
+    // The user's folders; titles missing from a Chromium session come from
+    // the browser's window on $DISPLAY.
+    BrowserPageQuery();
+    // windowTitle may be empty: no titles from windows.
+    explicit BrowserPageQuery(BrowserFolders folders, WindowTitleOfProcess windowTitle = {})
+        : folders_(std::move(folders)), windowTitle_(std::move(windowTitle)) {}
 
     std::optional<std::string> request(const std::string& service) override;
 
 private:
     BrowserFolders folders_;
+    WindowTitleOfProcess windowTitle_;
 };
 
 }  // namespace zn

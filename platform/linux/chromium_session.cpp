@@ -314,13 +314,21 @@ std::filesystem::path chromiumNewestSession(const std::filesystem::path& profile
     return newest;
 }
 
-bool chromiumRunning(const std::filesystem::path& userData, std::string_view hostName) {
+std::optional<pid_t> chromiumProcess(const std::filesystem::path& userData,
+                                     std::string_view hostName) {
     const std::filesystem::path link = userData / "SingletonLock";
     const auto pid = lockLinkPid(link, '-');
-    if (!pid || !processAlive(*pid)) return false;
+    if (!pid || !processAlive(*pid)) return std::nullopt;
     std::error_code error;
     const std::string target = std::filesystem::read_symlink(link, error).string();
-    return !error && target == std::string(hostName) + "-" + std::to_string(*pid);
+    if (error || target != std::string(hostName) + "-" + std::to_string(*pid)) return std::nullopt;
+    return pid;
+}
+
+std::string pageTitleFromWindow(std::string_view windowTitle, std::string_view suffix) {
+    const std::size_t at = windowTitle.rfind(suffix);
+    return suffix.empty() || at == std::string_view::npos ? std::string()
+                                                          : std::string(windowTitle.substr(0, at));
 }
 
 std::optional<std::uint16_t> devToolsPort(std::string_view activePortFile) {
@@ -349,8 +357,10 @@ std::optional<BrowserPage> devToolsFirstPage(std::string_view targetList) {
 }
 
 std::optional<BrowserPage> chromiumPage(const std::filesystem::path& userData,
-                                        std::string_view hostName) {
-    if (!chromiumRunning(userData, hostName)) return std::nullopt;
+                                        std::string_view hostName, std::string_view titleSuffix,
+                                        const WindowTitleOfProcess& windowTitle) {
+    const auto process = chromiumProcess(userData, hostName);
+    if (!process) return std::nullopt;
     if (const auto activePort = readBoundedFile(userData / "DevToolsActivePort", 4096)) {
         if (const auto port = devToolsPort(*activePort)) {
             const auto list = loopbackHttpGet(*port, "/json/list", kDevToolsLimit);
@@ -362,7 +372,10 @@ std::optional<BrowserPage> chromiumPage(const std::filesystem::path& userData,
     const auto session = chromiumNewestSession(profile);
     if (session.empty()) return std::nullopt;
     const auto file = readBoundedFile(session, kMaxSessionFile);
-    return file ? chromiumSessionPage(*file) : std::nullopt;
+    auto page = file ? chromiumSessionPage(*file) : std::nullopt;
+    if (page && page->title.empty() && windowTitle)
+        page->title = pageTitleFromWindow(windowTitle(*process), titleSuffix);
+    return page;
 }
 
 }  // namespace zn

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,9 +29,10 @@ std::string chromiumLastUsedProfile(std::string_view localState);
 // empty path.
 std::filesystem::path chromiumNewestSession(const std::filesystem::path& profile);
 
-// True when the user-data folder's SingletonLock link ("host-pid") names
-// this host and a live process.
-bool chromiumRunning(const std::filesystem::path& userData, std::string_view hostName);
+// The browser process when the user-data folder's SingletonLock link
+// ("host-pid") names this host and a live process.
+std::optional<pid_t> chromiumProcess(const std::filesystem::path& userData,
+                                     std::string_view hostName);
 
 // The port in a DevToolsActivePort file (its first line), if valid.
 std::optional<std::uint16_t> devToolsPort(std::string_view activePortFile);
@@ -38,8 +40,26 @@ std::optional<std::uint16_t> devToolsPort(std::string_view activePortFile);
 // The first "page" target of a DevTools /json/list answer.
 std::optional<BrowserPage> devToolsFirstPage(std::string_view targetList);
 
-// The page of a running browser whose user-data folder this is.
+// The title of the frontmost window of a process, empty when it has none.
+using WindowTitleOfProcess = std::function<std::string(pid_t)>;
+
+// One member of the family: its user-data folder under the configuration
+// folder and what its windows add to the page title (" - Chromium").
+struct ChromiumBrowser {
+    const char* userData;
+    const char* titleSuffix;
+};
+
+// The page title in a browser window's title: what comes before the last
+// suffix; empty when the title does not carry the suffix.
+std::string pageTitleFromWindow(std::string_view windowTitle, std::string_view suffix);
+
+// The page of a running browser whose user-data folder this is. The session
+// file receives a page's title only when the browser writes that entry again
+// (at the next navigation), so when the current entry has no title yet it is
+// taken from the browser's frontmost window, if a title source is given.
 std::optional<BrowserPage> chromiumPage(const std::filesystem::path& userData,
-                                        std::string_view hostName);
+                                        std::string_view hostName, std::string_view titleSuffix,
+                                        const WindowTitleOfProcess& windowTitle);
 
 }  // namespace zn

@@ -102,8 +102,8 @@ std::optional<std::string> loopbackHttpGet(std::uint16_t port, const std::string
     const Socket socket;
     if (socket.get() < 0 || !connectBefore(socket, port, deadline)) return std::nullopt;
     const std::string request = "GET " + path +
-                                " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(port) +
-                                "\r\nAccept: application/json\r\n\r\n";
+                                " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                                "\r\nAccept: application/json\r\nConnection: close\r\n\r\n";
     if (!sendBefore(socket, request, deadline)) return std::nullopt;
 
     constexpr std::size_t kMaxHeaders = 64u << 10;

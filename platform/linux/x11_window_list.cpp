@@ -73,6 +73,7 @@ bool X11WindowList::connected() {
     stackingAtom_ = internAtom(connection_, "_NET_CLIENT_LIST_STACKING");
     netNameAtom_ = internAtom(connection_, "_NET_WM_NAME");
     utf8Atom_ = internAtom(connection_, "UTF8_STRING");
+    pidAtom_ = internAtom(connection_, "_NET_WM_PID");
     return true;
 }
 
@@ -158,6 +159,35 @@ WindowHandle X11WindowList::findWindow(const std::string& title) {
         if (window.title == title) return window.handle;
     }
     return 0;
+}
+
+std::string X11WindowList::frontTitleOf(pid_t process) {
+    if (!connected() || process <= 0) return {};
+    const auto windows = frontToBack();
+    std::vector<xcb_get_property_cookie_t> cookies;
+    cookies.reserve(windows.size());
+    for (const xcb_window_t window : windows)
+        cookies.push_back(
+            xcb_get_property(connection_, 0, window, pidAtom_, XCB_ATOM_CARDINAL, 0, 1));
+    std::vector<xcb_window_t> ofProcess;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const auto reply = owned(xcb_get_property_reply(connection_, cookies[i], nullptr));
+        if (reply && reply->type == XCB_ATOM_CARDINAL && reply->format == 32 &&
+            xcb_get_property_value_length(reply.get()) == 4 &&
+            *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get())) ==
+                std::uint32_t(process)) {
+            ofProcess.push_back(windows[i]);
+        }
+    }
+    std::string title;
+    for (auto& name : names(ofProcess)) {
+        if (!name.empty()) {
+            title = std::move(name);
+            break;
+        }
+    }
+    discardEvents();
+    return title;
 }
 
 // Errors about windows that went away while we asked arrive as events on a

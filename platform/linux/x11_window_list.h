@@ -8,6 +8,7 @@
 // or else WM_NAME.
 #pragma once
 
+#include <sys/types.h>
 #include <xcb/xcb.h>
 
 #include <string>
@@ -30,6 +31,10 @@ public:
     void visitDescendants(WindowHandle window,
                           const std::function<bool(const std::string& text)>& visit) override;
 
+    // The title of the frontmost top-level window whose _NET_WM_PID is this
+    // process; empty when there is none.
+    std::string frontTitleOf(pid_t process);
+
 private:
     bool connected();
     std::vector<xcb_window_t> frontToBack();
@@ -44,6 +49,7 @@ private:
     xcb_atom_t stackingAtom_ = 0;
     xcb_atom_t netNameAtom_ = 0;
     xcb_atom_t utf8Atom_ = 0;
+    xcb_atom_t pidAtom_ = 0;
 };
 
 }  // namespace zn

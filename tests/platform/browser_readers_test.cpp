@@ -312,7 +312,7 @@ TEST(BrowserReaders, RunningOnlyWhenTheLockNamesALiveProcess) {
         fs::create_symlink(target, folder / "lock");
         fs::create_symlink(target, folder / "SingletonLock");
         EXPECT_EQ(firefoxRunning(folder.path()), firefox) << target;
-        EXPECT_EQ(chromiumRunning(folder.path(), thisHost()), chromium) << target;
+        EXPECT_EQ(chromiumProcess(folder.path(), thisHost()).has_value(), chromium) << target;
     }
     EXPECT_FALSE(firefoxRunning(folder / "missing"));
 }
@@ -395,8 +395,10 @@ protected:
                       .file());
         fs::create_symlink(thisHost() + "-" + std::to_string(getpid()), chromium / "SingletonLock");
     }
-    std::optional<std::string> ask(const std::string& service) {
-        return BrowserPageQuery({folder.path(), folder / ".config"}).request(service);
+    std::optional<std::string> ask(const std::string& service,
+                                   WindowTitleOfProcess windowTitle = {}) {
+        return BrowserPageQuery({folder.path(), folder / ".config"}, std::move(windowTitle))
+            .request(service);
     }
 
     const BrowserPage kChromiumPage{"http://chromium.example/", "Chromium"};
@@ -409,6 +411,29 @@ TEST_F(BrowserHome, EachServiceAnswersFromItsBrowser) {
     EXPECT_EQ(ask("IExplore"), browserReply(kChromiumPage));
     EXPECT_FALSE(ask("netscape"));
     EXPECT_FALSE(ask("WWW_GetWindowInfo"));
+}
+
+// The session names the page before the browser knows its title; the
+// window of the browser's own process shows it.
+TEST_F(BrowserHome, AMissingTitleComesFromTheBrowsersWindow) {
+    writeFile(
+        chromium / "Profile 1" / "Sessions" / "Session_13441191741286559",
+        SessionWriter().command(0, {1, 1}).navigation(1, 0, "http://new.example/", u"").file());
+    const struct {
+        std::string windowTitle;
+        std::string pageTitle;
+    } cases[] = {
+        {"A - B - Chromium", "A - B"},
+        {"Chromium", ""},
+        {"Page - Google Chrome", ""},
+    };
+    for (const auto& [windowTitle, pageTitle] : cases) {
+        const auto titleOf = [&](pid_t process) {
+            return process == getpid() ? windowTitle : std::string("Other - Chromium");
+        };
+        EXPECT_EQ(ask("IExplore", titleOf), browserReply({"http://new.example/", pageTitle}));
+    }
+    EXPECT_EQ(ask("IExplore"), browserReply({"http://new.example/", ""}));
 }
 
 TEST_F(BrowserHome, ProfilesUnderHomeServeWhenTheConfigFolderHasNone) {
@@ -431,7 +456,7 @@ TEST_F(BrowserHome, AnOpenDevToolsPortAnswersBeforeTheSessionFile) {
     writeFile(chromium / "DevToolsActivePort",
               std::to_string(server.port()) + "\n/devtools/browser/1234\n");
     EXPECT_EQ(ask("IExplore"), browserReply({"http://live.example/", "Live \"one\""}));
-    EXPECT_TRUE(server.request().starts_with("GET /json/list HTTP/1.0\r\n"));
+    EXPECT_TRUE(server.request().starts_with("GET /json/list HTTP/1.1\r\n"));
 }
 
 TEST_F(BrowserHome, ADevToolsPortThatFailsLeavesTheSessionFile) {

@@ -43,6 +43,10 @@ public:
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, 8,
                             std::uint32_t(text.size()), text.data());
     }
+    void pid(xcb_window_t window, std::uint32_t process) {
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"),
+                            XCB_ATOM_CARDINAL, 32, 1, &process);
+    }
     void publishStacking(const std::vector<xcb_window_t>& bottomToTop) {
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, root(),
                             atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32,
@@ -130,6 +134,16 @@ TEST_F(X11WindowListTest, DescendantsDepthFirstTopmostFirstUntilTheVisitStops) {
     });
     EXPECT_EQ(texts.size(), 2u);
     list.visitDescendants(0x7fffffff, [](const std::string&) { return ADD_FAILURE(), true; });
+}
+
+TEST_F(X11WindowListTest, TheFrontmostTitledWindowOfAProcess) {
+    maker->pid(untitled, 4242);
+    maker->pid(alpha, 4242);
+    maker->pid(beta, 17);
+    maker->sync();
+    EXPECT_EQ(list.frontTitleOf(4242), "Alpha café");
+    EXPECT_EQ(list.frontTitleOf(17), "Bêta ✓");
+    EXPECT_EQ(list.frontTitleOf(99), "");
 }
 
 TEST(X11WindowListWithoutDisplay, ListsNothing) {
