@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End to end: the tray icon under a real tray host (trayer). With "Icon" on the
 # icon appears and its menu opens the lock panel or runs the capture; without
-# the value there is no icon.
+# the value there is no icon. Optionally the open menu's screenshot.
 source "$(dirname "$0")/harness.sh"
 start_display
+SHOTS=${SCREENSHOT_DIR:-}
 VAULT_KEY='HKCU\SOFTWARE\Halvorn\Bookmarks'
 
 trayer --edge bottom --align right --widthtype pixel --width 120 --height 28 \
@@ -40,6 +41,7 @@ menu_open)
     wait_icon >/dev/null
     no_window '^Enter Password$' 1
     click_icon 3
+    [ -n "$SHOTS" ] && import -display "$DISPLAY" -window root -crop 260x110+764+658 +repage "$SHOTS/tray-menu.png"
     press o
     wait_window '^Enter Password$' >/dev/null
     ;;
