@@ -49,6 +49,12 @@ ChooserView::ChooserView(QWidget* parent) : QDialog(parent) {
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void ChooserView::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    raise();
+    activateWindow();
+}
+
 bool ChooserView::run(TwBoth& dialog) {
     for (std::size_t source = 0; source < boxes_.size(); ++source) {
         const ChooserBox& shown = dialog.box(source);

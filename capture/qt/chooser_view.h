@@ -18,6 +18,10 @@ public:
     bool run(TwBoth& dialog);
     QCheckBox* box(std::size_t source) const { return boxes_[source]; }
 
+protected:
+    // The user is in a browser when the chooser opens: it must come up on top.
+    void showEvent(QShowEvent* event) override;
+
 private:
     std::array<QCheckBox*, 3> boxes_{};
 };

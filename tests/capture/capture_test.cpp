@@ -324,19 +324,5 @@ TEST_F(Capture, TheFrontmostMatchIsScannedAndNothingLeaksIntoTheNextScan) {
     EXPECT_EQ(windows.visitedWindows.size(), 1u);
 }
 
-TEST(WindowsList, ListsEveryWindowOrOnlyTitledOnes) {
-    FakeWindowList desktop;
-    desktop.windows = {{"One", {}}, {"", {}}, {"Three", {}}};
-    TWindowsList list(desktop);
-    list.Refresh();
-    ASSERT_EQ(list.TheWindowsList.size(), 3u);
-    EXPECT_EQ(list.TheWindowsList[1].info.handle, 2u);
-    list.AcceptEmptyNames = false;
-    list.Refresh();
-    ASSERT_EQ(list.TheWindowsList.size(), 2u);
-    EXPECT_EQ(list.TheWindowsList[1].title, "Three");
-    EXPECT_EQ(list.TheWindowsList[1].info.handle, 3u);
-}
-
 }  // namespace
 }  // namespace zn::testing
