@@ -179,15 +179,31 @@ std::string X11WindowList::frontTitleOf(pid_t process) {
             ofProcess.push_back(windows[i]);
         }
     }
+    // A browser keeps an unmapped leader window of its own, named after the
+    // program, that may stack above the window the user sees: a shown
+    // window's title comes first.
+    std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
+    attributeCookies.reserve(ofProcess.size());
+    for (const xcb_window_t window : ofProcess)
+        attributeCookies.push_back(xcb_get_window_attributes(connection_, window));
+    std::vector<bool> viewable;
+    for (const auto& cookie : attributeCookies) {
+        const auto attributes =
+            owned(xcb_get_window_attributes_reply(connection_, cookie, nullptr));
+        viewable.push_back(attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE);
+    }
     std::string title;
-    for (auto& name : names(ofProcess)) {
-        if (!name.empty()) {
-            title = std::move(name);
-            break;
-        }
+    std::string hiddenTitle;
+    auto titles = names(ofProcess);
+    for (std::size_t i = 0; i < titles.size() && title.empty(); ++i) {
+        if (titles[i].empty()) continue;
+        if (viewable[i])
+            title = std::move(titles[i]);
+        else if (hiddenTitle.empty())
+            hiddenTitle = std::move(titles[i]);
     }
     discardEvents();
-    return title;
+    return title.empty() ? hiddenTitle : title;
 }
 
 // Errors about windows that went away while we asked arrive as events on a

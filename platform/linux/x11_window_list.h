@@ -31,8 +31,8 @@ public:
     void visitDescendants(WindowHandle window,
                           const std::function<bool(const std::string& text)>& visit) override;
 
-    // The title of the frontmost top-level window whose _NET_WM_PID is this
-    // process; empty when there is none.
+    // The title of the frontmost shown top-level window whose _NET_WM_PID is
+    // this process, else of its frontmost hidden one; empty when there is none.
     std::string frontTitleOf(pid_t process);
 
 private:

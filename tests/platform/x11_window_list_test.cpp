@@ -144,6 +144,12 @@ TEST_F(X11WindowListTest, TheFrontmostTitledWindowOfAProcess) {
     EXPECT_EQ(list.frontTitleOf(4242), "Alpha café");
     EXPECT_EQ(list.frontTitleOf(17), "Bêta ✓");
     EXPECT_EQ(list.frontTitleOf(99), "");
+    // An unmapped window of the same process above the shown one does not win.
+    const xcb_window_t leader = maker->window(maker->root(), false);
+    maker->name(leader, "chromium");
+    maker->pid(leader, 4242);
+    maker->sync();
+    EXPECT_EQ(list.frontTitleOf(4242), "Alpha café");
 }
 
 TEST(X11WindowListWithoutDisplay, ListsNothing) {
