@@ -9,23 +9,10 @@
 #include <charconv>
 #include <climits>
 
+#include "platform/linux/file_descriptor.h"
+
 namespace zn {
 namespace {
-
-// Closes the descriptor on every path.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
-    ~FileDescriptor() {
-        if (descriptor_ >= 0) ::close(descriptor_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return descriptor_; }
-
-private:
-    int descriptor_;
-};
 
 void appendQuoted(std::string& reply, const std::string& text) {
     reply += '"';

@@ -7,28 +7,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <string_view>
+
+#include "platform/linux/file_descriptor.h"
 
 namespace zn {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class Socket {
-public:
-    Socket() : descriptor_(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {}
-    ~Socket() {
-        if (descriptor_ >= 0) ::close(descriptor_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int get() const { return descriptor_; }
-
-private:
-    int descriptor_;
-};
 
 // Waits for the events until the deadline; false when it passed first.
 bool waitFor(int descriptor, short events, Clock::time_point deadline) {
@@ -43,7 +33,7 @@ bool waitFor(int descriptor, short events, Clock::time_point deadline) {
     }
 }
 
-bool connectBefore(const Socket& socket, std::uint16_t port, Clock::time_point deadline) {
+bool connectBefore(const FileDescriptor& socket, std::uint16_t port, Clock::time_point deadline) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -56,7 +46,8 @@ bool connectBefore(const Socket& socket, std::uint16_t port, Clock::time_point d
     return ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
 }
 
-bool sendBefore(const Socket& socket, std::string_view request, Clock::time_point deadline) {
+bool sendBefore(const FileDescriptor& socket, std::string_view request,
+                Clock::time_point deadline) {
     while (!request.empty()) {
         const ssize_t sent = ::send(socket.get(), request.data(), request.size(), MSG_NOSIGNAL);
         if (sent > 0) {
@@ -87,7 +78,7 @@ std::optional<std::size_t> contentLength(std::string_view headers) {
         std::string_view value = line.substr(kName.size());
         while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
         std::size_t length = 0;
-        const auto [end2, error] =
+        const auto [stop, error] =
             std::from_chars(value.data(), value.data() + value.size(), length);
         if (error == std::errc()) return length;
     }
@@ -99,7 +90,7 @@ std::optional<std::size_t> contentLength(std::string_view headers) {
 std::optional<std::string> loopbackHttpGet(std::uint16_t port, const std::string& path,
                                            std::chrono::milliseconds limit, std::size_t maxBytes) {
     const auto deadline = Clock::now() + limit;
-    const Socket socket;
+    const FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (socket.get() < 0 || !connectBefore(socket, port, deadline)) return std::nullopt;
     const std::string request = "GET " + path +
                                 " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
