@@ -176,6 +176,8 @@ void TForm1::WMHotkey(int id) {
             HideWindow();
         else
             ShowWindow();
+    } else if (captureAction_) {
+        captureAction_();
     }
 }
 

@@ -3,6 +3,7 @@
 // It owns the bookmark list, which is the only copy of the entries in memory.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +92,11 @@ public:
     void QueryEndSession() { endingSession_ = true; }
     // A global hotkey was pressed.
     void WMHotkey(int id);
+    // What every hotkey but the toggle one runs: the page capture.
+    void setCaptureAction(std::function<void()> action) { captureAction_ = std::move(action); }
+    // The tray menu's "&Open" and "&Add Bookmark".
+    void Activate1Click() { ShowWindow(); }
+    void AddBookmark1Click() { WMHotkey(kCaptureHotkeyId); }
 
     // "&Options": opens the options dialog filled from the settings and
     // applies it on OK.
@@ -161,6 +167,7 @@ private:
     bool removeEnabled_ = false;
     bool editEnabled_ = false;
     ListMenuState listMenu_;
+    std::function<void()> captureAction_;
 };
 
 }  // namespace zn

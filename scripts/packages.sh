@@ -3,11 +3,12 @@
 ZINTREL_PACKAGES=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins
-    libsqlite3-dev libxcb1-dev libxcb-keysyms1-dev
+    libsqlite3-dev libxcb1-dev libxcb-keysyms1-dev liblz4-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core
     clang libclang-rt-dev  # the .reg reader's fuzz run
     dpkg-dev lintian desktop-file-utils xdg-utils fonts-liberation2
+    trayer chromium firefox-esr python3
 )
 
 install_missing_packages() {

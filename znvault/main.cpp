@@ -7,16 +7,24 @@
 #include "app/main_window.h"
 #include "app/qt/main_window_widget.h"
 #include "app/qt/qt_app_dialogs.h"
+#include "capture/page_capture.h"
+#include "capture/qt/chooser_view.h"
+#include "desktop/qt/tray_menu.h"
+#include "desktop/system_tray.h"
+#include "platform/linux/browser_page_query.h"
 #include "platform/linux/locale_collation.h"
 #include "platform/linux/registry_location.h"
 #include "platform/linux/sqlite_registry.h"
 #include "platform/linux/x11_application_window.h"
 #include "platform/linux/x11_hotkeys.h"
 #include "platform/linux/x11_keyboard_layout.h"
+#include "platform/linux/x11_window_list.h"
 #include "platform/qt/hotkey_pump.h"
 #include "platform/qt/password_star_style.h"
+#include "platform/qt/qt_beep.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_message_boxes.h"
+#include "platform/qt/qt_message_loop.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_timers.h"
 #include "platform/qt/qt_tray_icon.h"
@@ -56,7 +64,8 @@ int main(int argc, char** argv) {
     zn::LocaleCollation collation;
     zn::X11Hotkeys hotkeys;
     zn::X11KeyboardLayout keyboard;
-    zn::QtTrayIcon tray(QApplication::windowIcon(), QString::fromLatin1(zn::kApplicationTitle));
+    zn::QtTrayIcon trayArea(QApplication::windowIcon());
+    zn::TOrvSystemTray tray(trayArea, zn::kApplicationTitle);
     zn::QtAppDialogs dialogs(messages, keyboard);
     zn::QtClipboard clipboard;
     zn::QtShell shell;
@@ -68,6 +77,22 @@ int main(int argc, char** argv) {
                                            argumentsOf(argc, argv)},
                     window);
     window.attach(form);
+
+    // The tray icon's own settings, then the capture with its chooser, made once.
+    zn::TrayMenu trayMenu(form, window);
+    tray.setHint(zn::kApplicationTitle);
+    tray.setPopupMenu(&trayMenu);
+    tray.setNormalIcon(true);
+    tray.OnDblClick = [&form] { form.dispatcher().run([&] { form.ShowWindow(); }); };
+    zn::RestoreWatcher trayRestore(window, [&tray] { tray.ApplicationRestore(); });
+    zn::QtChooserDialog chooser;
+    zn::QtBeep beep;
+    zn::QtMessageLoop messageLoop;
+    zn::BrowserPageQuery pages;
+    zn::X11WindowList windows;
+    zn::PageCapture capture(form, window,
+                            {pages, windows, shell, beep, messages, chooser, messageLoop});
+    form.setCaptureAction([&capture] { capture.captureCurrentPage(); });
 
     zn::HotkeyPump hotkeyPump(
         hotkeys, [&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); });

@@ -1,0 +1,101 @@
+#include "platform/linux/browser_files.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+
+#include "platform/linux/file_descriptor.h"
+
+namespace zn {
+namespace {
+
+void appendQuoted(std::string& reply, const std::string& text) {
+    reply += '"';
+    for (const char character : text) {
+        if (character == '\0') continue;
+        if (character == '"') reply += '"';
+        reply += character;
+    }
+    reply += '"';
+}
+
+}  // namespace
+
+std::string browserReply(const BrowserPage& page) {
+    std::string reply;
+    reply.reserve(page.url.size() + page.title.size() + 10);
+    appendQuoted(reply, page.url);
+    reply += ',';
+    appendQuoted(reply, page.title);
+    reply += ",\"\"";
+    return reply;
+}
+
+// O_NONBLOCK keeps a FIFO planted under the profile's name from blocking the
+// open; only a regular file is read.
+std::optional<std::string> readBoundedFile(const std::filesystem::path& file,
+                                           std::size_t maxBytes) {
+    const FileDescriptor descriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (descriptor.get() < 0 || ::fstat(descriptor.get(), &status) != 0 ||
+        !S_ISREG(status.st_mode) || std::size_t(status.st_size) > maxBytes) {
+        return std::nullopt;
+    }
+    std::string content(std::size_t(status.st_size), '\0');
+    std::size_t filled = 0;
+    while (filled < content.size()) {
+        const ssize_t count =
+            ::read(descriptor.get(), content.data() + filled, content.size() - filled);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return std::nullopt;
+        if (count == 0) break;  // shrank while being read: keep what was there
+        filled += std::size_t(count);
+    }
+    content.resize(filled);
+    return content;
+}
+
+bool processAlive(pid_t pid) {
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
+
+std::optional<pid_t> lockLinkPid(const std::filesystem::path& link, char separator) {
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
+    if (length <= 0) return std::nullopt;
+    const std::string_view text(target, std::size_t(length));
+    const std::size_t mark = text.rfind(separator);
+    if (mark == std::string_view::npos || mark + 1 == text.size()) return std::nullopt;
+    pid_t pid = 0;
+    const char* first = text.data() + mark + 1;
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(first, last, pid);
+    if (error != std::errc() || end != last || pid <= 0) return std::nullopt;
+    return pid;
+}
+
+void appendUtf8(std::string& text, char32_t codePoint) {
+    if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) codePoint = 0xFFFD;
+    if (codePoint < 0x80) {
+        text += char(codePoint);
+    } else if (codePoint < 0x800) {
+        text += char(0xC0 | (codePoint >> 6));
+        text += char(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        text += char(0xE0 | (codePoint >> 12));
+        text += char(0x80 | ((codePoint >> 6) & 0x3F));
+        text += char(0x80 | (codePoint & 0x3F));
+    } else {
+        text += char(0xF0 | (codePoint >> 18));
+        text += char(0x80 | ((codePoint >> 12) & 0x3F));
+        text += char(0x80 | ((codePoint >> 6) & 0x3F));
+        text += char(0x80 | (codePoint & 0x3F));
+    }
+}
+
+}  // namespace zn

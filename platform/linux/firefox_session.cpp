@@ -1,0 +1,173 @@
+#include "platform/linux/firefox_session.h"
+
+#include <lz4.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <unordered_set>
+
+namespace zn {
+namespace {
+
+using nlohmann::json;
+
+constexpr std::string_view kMozLz4Magic{"mozLz40\0", 8};
+constexpr std::size_t kMozLz4Header = 12;
+// LZ4 expands a byte of block to at most 255 bytes of text.
+constexpr std::size_t kLz4MaxRatio = 255;
+constexpr std::size_t kMaxSessionFile = 64u << 20;
+constexpr std::size_t kMaxProfilesIni = 1u << 20;
+
+// Only these members are kept while parsing: a session holds form data,
+// scroll positions, cookies and closed tabs we never look at.
+bool keptMember(const std::string& name) {
+    static const std::unordered_set<std::string> kept{
+        "windows", "selectedWindow", "tabs", "selected", "entries", "index", "url", "title"};
+    return kept.count(name) != 0;
+}
+
+// The 1-based position a member names, clamped to 1..count; 0 for none.
+std::size_t clampedPosition(const json& object, const char* member, std::size_t count,
+                            std::size_t fallback) {
+    if (count == 0) return 0;
+    std::size_t position = fallback;
+    const auto found = object.find(member);
+    if (found != object.end() && found->is_number_integer()) {
+        const auto value = found->get<std::int64_t>();
+        position = value < 1 ? 1 : std::size_t(std::min<std::int64_t>(value, std::int64_t(count)));
+    }
+    return std::clamp<std::size_t>(position, 1, count);
+}
+
+const json* arrayMember(const json& object, const char* member) {
+    if (!object.is_object()) return nullptr;
+    const auto found = object.find(member);
+    return found != object.end() && found->is_array() && !found->empty() ? &*found : nullptr;
+}
+
+std::string stringMember(const json& object, const char* member) {
+    const auto found = object.find(member);
+    return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+struct IniSection {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> values;
+
+    std::string value(std::string_view key) const {
+        for (const auto& [name, text] : values) {
+            if (name == key) return text;
+        }
+        return {};
+    }
+};
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+std::vector<IniSection> parseIni(std::string_view text) {
+    std::vector<IniSection> sections;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        const auto line = trimmed(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        if (line.front() == '[' && line.back() == ']') {
+            sections.push_back({std::string(line.substr(1, line.size() - 2)), {}});
+        } else if (const auto equals = line.find('=');
+                   equals != std::string_view::npos && !sections.empty()) {
+            sections.back().values.emplace_back(std::string(trimmed(line.substr(0, equals))),
+                                                std::string(trimmed(line.substr(equals + 1))));
+        }
+    }
+    return sections;
+}
+
+std::filesystem::path profilePath(const std::filesystem::path& root, const std::string& path,
+                                  bool relative) {
+    const std::filesystem::path given(path);
+    return relative && !given.is_absolute() ? root / given : given;
+}
+
+}  // namespace
+
+std::optional<std::string> inflateMozLz4(std::string_view file) {
+    if (file.size() < kMozLz4Header || file.substr(0, kMozLz4Magic.size()) != kMozLz4Magic)
+        return std::nullopt;
+    std::uint32_t size = 0;
+    for (int byte = 3; byte >= 0; --byte) size = (size << 8) | std::uint8_t(file[8 + byte]);
+    const std::string_view block = file.substr(kMozLz4Header);
+    if (size > kMaxSessionText || size > block.size() * kLz4MaxRatio || block.size() > INT32_MAX)
+        return std::nullopt;
+    std::string text(size, '\0');
+    const int inflated =
+        LZ4_decompress_safe(block.data(), text.data(), int(block.size()), int(text.size()));
+    if (inflated < 0 || std::uint32_t(inflated) != size) return std::nullopt;
+    return text;
+}
+
+std::optional<BrowserPage> firefoxSelectedPage(std::string_view sessionJson) {
+    const json::parser_callback_t keepPageMembers = [](int, json::parse_event_t event,
+                                                       json& parsed) {
+        return event != json::parse_event_t::key || keptMember(parsed.get<std::string>());
+    };
+    const json session = json::parse(sessionJson, keepPageMembers, false);
+    const json* windows = arrayMember(session, "windows");
+    if (!windows) return std::nullopt;
+    const json& window =
+        (*windows)[clampedPosition(session, "selectedWindow", windows->size(), 1) - 1];
+    const json* tabs = arrayMember(window, "tabs");
+    if (!tabs) return std::nullopt;
+    const json& tab = (*tabs)[clampedPosition(window, "selected", tabs->size(), 1) - 1];
+    const json* entries = arrayMember(tab, "entries");
+    if (!entries) return std::nullopt;
+    // Without an index the newest entry is the current one.
+    const json& entry =
+        (*entries)[clampedPosition(tab, "index", entries->size(), entries->size()) - 1];
+    if (!entry.is_object()) return std::nullopt;
+    BrowserPage page{stringMember(entry, "url"), stringMember(entry, "title")};
+    if (page.url.empty()) return std::nullopt;
+    return page;
+}
+
+std::vector<std::filesystem::path> firefoxDefaultProfiles(std::string_view profilesIni,
+                                                          const std::filesystem::path& root) {
+    std::vector<std::filesystem::path> profiles;
+    const auto sections = parseIni(profilesIni);
+    for (const auto& section : sections) {
+        const std::string path = section.value("Default");
+        if (section.name.starts_with("Install") && !path.empty())
+            profiles.push_back(profilePath(root, path, true));
+    }
+    for (const auto& section : sections) {
+        const std::string path = section.value("Path");
+        if (section.name.starts_with("Profile") && section.value("Default") == "1" && !path.empty())
+            profiles.push_back(profilePath(root, path, section.value("IsRelative") != "0"));
+    }
+    return profiles;
+}
+
+bool firefoxRunning(const std::filesystem::path& profile) {
+    const auto pid = lockLinkPid(profile / "lock", '+');
+    return pid && processAlive(*pid);
+}
+
+std::optional<BrowserPage> firefoxPage(const std::filesystem::path& root) {
+    const auto profilesIni = readBoundedFile(root / "profiles.ini", kMaxProfilesIni);
+    if (!profilesIni) return std::nullopt;
+    for (const auto& profile : firefoxDefaultProfiles(*profilesIni, root)) {
+        if (!firefoxRunning(profile)) continue;
+        const auto file =
+            readBoundedFile(profile / "sessionstore-backups" / "recovery.jsonlz4", kMaxSessionFile);
+        const auto text = file ? inflateMozLz4(*file) : std::nullopt;
+        return text ? firefoxSelectedPage(*text) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace zn

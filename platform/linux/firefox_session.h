@@ -1,0 +1,45 @@
+// The page a running Firefox-family browser shows, from its own files: the
+// default profile named by profiles.ini, the profile's lock link, and the
+// session it keeps in sessionstore-backups/recovery.jsonlz4.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/linux/browser_files.h"
+
+namespace zn {
+
+// Largest session text we inflate; far above any real session, small enough
+// that a forged size field cannot make us allocate without bound.
+inline constexpr std::size_t kMaxSessionText = 128u << 20;
+
+// The JSON text inside a mozLz4 file: the 8-byte magic "mozLz40\0", the
+// text's size as 32-bit little-endian, one LZ4 block. Nothing for any other
+// content, a size above kMaxSessionText or one the block cannot have, or a
+// block that does not inflate to exactly that size.
+std::optional<std::string> inflateMozLz4(std::string_view file);
+
+// The current history entry of the selected tab of the selected window.
+// selectedWindow, selected and index count from 1 and are clamped to what
+// exists, as the browser does when it restores. Nothing for text that is not
+// a session or a session without a page.
+std::optional<BrowserPage> firefoxSelectedPage(std::string_view sessionJson);
+
+// The profile folders profiles.ini names as default, in the order to try:
+// each [Install…] section's Default (one per installed build), then the
+// profile with Default=1. Relative paths are taken from the root folder.
+std::vector<std::filesystem::path> firefoxDefaultProfiles(std::string_view profilesIni,
+                                                          const std::filesystem::path& root);
+
+// True when the profile's lock link names a live process.
+bool firefoxRunning(const std::filesystem::path& profile);
+
+// The page shown by a running default profile under this root folder
+// (…/mozilla/firefox), nothing when none runs or its session is unreadable.
+std::optional<BrowserPage> firefoxPage(const std::filesystem::path& root);
+
+}  // namespace zn

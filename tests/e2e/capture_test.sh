@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# End to end: Ctrl+Alt+B adds the page that a real, unmodified browser shows,
+# with its title as description. Debian's chromium (no debugging flag) and
+# firefox-esr each show a page this test serves on 127.0.0.1; with both
+# running the chooser asks which to add. Optionally the chooser's screenshot.
+source "$(dirname "$0")/harness.sh"
+start_display
+SHOTS=${SCREENSHOT_DIR:-}
+PASSWORD="s3cret-pass"
+READ_ENTRIES="$BIN_DIR/e2e_read_entries"
+
+# --- the pages, on loopback only
+SITE="$WORK/site"
+mkdir -p "$SITE"
+CHROMIUM_TITLE='Chromium page, with a comma'
+FIREFOX_TITLE='Firefox "quoted" café'
+printf '<!doctype html><html><head><meta charset="utf-8"><title>%s</title></head><body>%s</body></html>\n' \
+    "$CHROMIUM_TITLE" chromium >"$SITE/chromium.html"
+printf '<!doctype html><html><head><meta charset="utf-8"><title>%s</title></head><body>%s</body></html>\n' \
+    "Firefox &quot;quoted&quot; café" firefox >"$SITE/firefox.html"
+PORT=$((20000 + RANDOM % 20000))
+python3 -m http.server "$PORT" --bind 127.0.0.1 --directory "$SITE" >/dev/null 2>&1 &
+PIDS+=($!)
+CHROMIUM_URL="http://127.0.0.1:$PORT/chromium.html"
+FIREFOX_URL="http://127.0.0.1:$PORT/firefox.html"
+
+# start_chromium: a stock Chromium in $XDG_CONFIG_HOME/chromium, kept off the
+# network; returns once its session file records the page.
+start_chromium() {
+    chromium --no-sandbox --no-first-run --no-default-browser-check --disable-background-networking \
+        --disable-component-update --disable-sync --disable-gpu --disable-quic \
+        --password-store=basic "$CHROMIUM_URL" >"$WORK/chromium.log" 2>&1 &
+    PIDS+=($!)
+    wait_window "^$CHROMIUM_TITLE" 60 >/dev/null
+    local deadline=$((SECONDS + 30))
+    while [ $SECONDS -lt $deadline ]; do
+        grep -qaF "$CHROMIUM_URL" "$XDG_CONFIG_HOME"/chromium/Default/Sessions/Session_* 2>/dev/null && return 0
+        sleep 0.5
+    done
+    fail "Chromium did not record its page"
+}
+
+# start_firefox: Firefox ESR with a profile of its own that the default
+# profile list names, saving its session every second; returns once the
+# session has been written after the page loaded.
+start_firefox() {
+    local profile="$HOME/firefox-profile" list="$XDG_CONFIG_HOME/mozilla/firefox"
+    mkdir -p "$profile" "$list"
+    printf '[Profile0]\nName=default\nIsRelative=0\nPath=%s\nDefault=1\n' "$profile" >"$list/profiles.ini"
+    cat >"$profile/user.js" <<'PREFS'
+user_pref("browser.sessionstore.interval", 1000);
+user_pref("datareporting.policy.firstRunURL", "");
+user_pref("datareporting.policy.dataSubmissionEnabled", false);
+user_pref("browser.startup.homepage_override.mstone", "ignore");
+user_pref("browser.aboutwelcome.enabled", false);
+user_pref("browser.shell.checkDefaultBrowser", false);
+user_pref("app.update.enabled", false);
+user_pref("app.normandy.enabled", false);
+user_pref("toolkit.telemetry.enabled", false);
+user_pref("network.captive-portal-service.enabled", false);
+user_pref("network.connectivity-service.enabled", false);
+user_pref("services.settings.server", "http://127.0.0.1:1/");
+PREFS
+    firefox-esr --no-remote --profile "$profile" "$FIREFOX_URL" >"$WORK/firefox.log" 2>&1 &
+    PIDS+=($!)
+    wait_window '^Firefox "quoted"' 90 >/dev/null
+    local loaded=$(date +%s) session="$profile/sessionstore-backups/recovery.jsonlz4"
+    local deadline=$((SECONDS + 30))
+    while [ $SECONDS -lt $deadline ]; do
+        [ -f "$session" ] && [ "$(stat -c %Y "$session")" -gt "$loaded" ] && return 0
+        sleep 0.5
+    done
+    fail "Firefox did not write its session"
+}
+
+stored() { "$READ_ENTRIES" "$PASSWORD"; }
+has_entry() { stored | grep -qxF "$1"; }
+
+# answer_box TITLE: presses OK in the message box so titled.
+answer_box() {
+    local box
+    box=$(wait_window "^$1\$")
+    focus "$box"; press Return
+    wait_gone "^$1\$"
+}
+
+first_run "$PASSWORD"
+scenario=${1:?scenario}
+case "$scenario" in
+chromium)
+    start_chromium
+    xdotool key ctrl+alt+b
+    answer_box Information
+    eventually 5 has_entry "$CHROMIUM_URL	$CHROMIUM_TITLE		" || fail "the Chromium page was not stored: $(stored)"
+    ;;
+firefox)
+    start_firefox
+    xdotool key ctrl+alt+b
+    answer_box Information
+    eventually 5 has_entry "$FIREFOX_URL	$FIREFOX_TITLE		" || fail "the Firefox page was not stored: $(stored)"
+    ;;
+both)
+    start_chromium
+    start_firefox
+    xdotool key ctrl+alt+b
+    chooser=$(wait_window '^Select Bookmark to Add$')
+    focus "$chooser"
+    [ -n "$SHOTS" ] && import -display "$DISPLAY" -window "$chooser" "$SHOTS/capture-chooser.png"
+    # The first box is Firefox's page; OK sits under the boxes, left of Cancel.
+    xdotool mousemove --window "$chooser" 40 68 click 1; sleep 0.3
+    xdotool mousemove --window "$chooser" 208 168 click 1
+    wait_gone '^Select Bookmark to Add$'
+    answer_box Information
+    eventually 5 has_entry "$FIREFOX_URL	$FIREFOX_TITLE		" || fail "the ticked page was not stored: $(stored)"
+    sleep 1
+    ! stored | grep -qF "$CHROMIUM_URL" || fail "the page left unticked was stored too"
+    ;;
+*) fail "unknown scenario $scenario" ;;
+esac
+echo "PASS: $scenario"
