@@ -1,5 +1,6 @@
 #include "platform/linux/locale_collation.h"
 
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
@@ -57,6 +58,30 @@ std::string LocaleCollation::sortKey(const std::string& text) const {
         needed = strxfrm_l(key.data(), source, key.size(), locale_);
     }
     key.resize(needed);
+    return key;
+}
+
+std::string LocaleCollation::sortKeyIgnoringCase(const std::string& text) const {
+    std::wstring folded = widen(text, locale_);
+    for (wchar_t& character : folded)
+        character = static_cast<wchar_t>(towlower_l(static_cast<wint_t>(character), locale_));
+    // wcsxfrm stops at a zero character, as strxfrm does at a zero byte.
+    std::wstring wideKey(folded.size() * 4 + 16, L'\0');
+    std::size_t needed = wcsxfrm_l(wideKey.data(), folded.c_str(), wideKey.size(), locale_);
+    if (needed >= wideKey.size()) {
+        wideKey.assign(needed + 1, L'\0');
+        needed = wcsxfrm_l(wideKey.data(), folded.c_str(), wideKey.size(), locale_);
+    }
+    // Big-endian bytes keep the wide key's order under plain byte comparison.
+    std::string key;
+    key.reserve(needed * 4);
+    for (std::size_t i = 0; i < needed; ++i) {
+        const auto weight = static_cast<std::uint32_t>(wideKey[i]);
+        key += static_cast<char>(weight >> 24);
+        key += static_cast<char>(weight >> 16);
+        key += static_cast<char>(weight >> 8);
+        key += static_cast<char>(weight);
+    }
     return key;
 }
 

@@ -16,6 +16,7 @@ public:
     LocaleCollation& operator=(const LocaleCollation&) = delete;
 
     std::string sortKey(const std::string& text) const override;
+    std::string sortKeyIgnoringCase(const std::string& text) const override;
     bool equalIgnoringCase(const std::string& a, const std::string& b) const override;
 
 private:
