@@ -7,6 +7,8 @@
 #include "app/main_window.h"
 #include "app/qt/main_window_widget.h"
 #include "app/qt/qt_app_dialogs.h"
+#include "import/qt/qt_import_dialogs.h"
+#include "platform/linux/linux_file_system.h"
 #include "platform/linux/locale_collation.h"
 #include "platform/linux/registry_location.h"
 #include "platform/linux/sqlite_registry.h"
@@ -15,7 +17,9 @@
 #include "platform/qt/hotkey_pump.h"
 #include "platform/qt/password_star_style.h"
 #include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_folder_picker.h"
 #include "platform/qt/qt_message_boxes.h"
+#include "platform/qt/qt_message_pump.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_timers.h"
 #include "platform/qt/qt_tray_icon.h"
@@ -65,6 +69,12 @@ int main(int argc, char** argv) {
                                            argumentsOf(argc, argv)},
                     window);
     window.attach(form);
+
+    zn::LinuxFileSystem files;
+    zn::QtMessagePump pump;
+    zn::QtFolderPicker folderPicker;
+    zn::QtImportDialogs importDialogs(messages, folderPicker);
+    form.setImportPorts({files, pump, folderPicker, importDialogs, zn::defaultBookmarkFolder()});
 
     zn::HotkeyPump hotkeyPump(
         hotkeys, [&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); });

@@ -84,6 +84,11 @@ std::string resolvedPath(const std::string& path) {
 
 }  // namespace
 
+std::string defaultBookmarkFolder() {
+    const char* home = getenv("HOME");
+    return std::string(home ? home : "") + "/.netscape";
+}
+
 std::optional<std::vector<FolderEntry>> LinuxFileSystem::listFolder(
     const std::string& folder) const {
     std::unique_ptr<DIR, DirCloser> dir(opendir(folder.empty() ? "." : folder.c_str()));

@@ -8,6 +8,9 @@
 
 namespace zn {
 
+// Where a browser's bookmark files are first looked for: ~/.netscape.
+std::string defaultBookmarkFolder();
+
 class LinuxFileSystem : public FileSystem {
 public:
     std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder) const override;
