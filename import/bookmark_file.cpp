@@ -31,17 +31,7 @@ TextLines splitTextLines(std::string_view bytes) {
         text.restFromZero = std::string(bytes.substr(zero));
         bytes = bytes.substr(0, zero);
     }
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = start;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-        text.lines.emplace_back(bytes.substr(start, end - start));
-        if (bytes.substr(end, 2) == "\r\n")
-            end += 2;
-        else if (end < bytes.size())
-            ++end;
-        start = end;
-    }
+    forEachTextLine(bytes, [&](std::string_view line) { text.lines.emplace_back(line); });
     return text;
 }
 
@@ -58,10 +48,14 @@ std::string joinTextLines(const TextLines& text) {
     return bytes;
 }
 
-TextLines readTextFile(const FileSystem& files, const std::string& path) {
-    const auto bytes = files.readWholeFile(path);
+std::string readWholeTextFile(const FileSystem& files, const std::string& path) {
+    auto bytes = files.readWholeFile(path);
     if (!bytes) throw std::runtime_error("Cannot open file " + path);
-    return splitTextLines(*bytes);
+    return std::move(*bytes);
+}
+
+TextLines readTextFile(const FileSystem& files, const std::string& path) {
+    return splitTextLines(readWholeTextFile(files, path));
 }
 
 void writeTextFile(FileSystem& files, const std::string& path, const TextLines& text) {

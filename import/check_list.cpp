@@ -1,7 +1,8 @@
 #include "import/check_list.h"
 
 #include <algorithm>
-#include <numeric>
+#include <cstdint>
+#include <string_view>
 
 namespace zn {
 
@@ -31,17 +32,51 @@ void CheckList::setSorted() {
 }
 
 void CheckList::sortItems() {
-    // Keys made once per item: a bookmark file may give a hundred thousand.
-    std::vector<std::string> keys;
-    keys.reserve(items_.size());
-    for (const auto& item : items_) keys.push_back(collation_.sortKeyIgnoringCase(item.text));
-    std::vector<std::size_t> order(items_.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    // The keys side by side in one buffer: a bookmark file may give a hundred
+    // thousand items, and one allocation per key would cost more than the sort.
+    std::string keys;
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // offset and length of each key
+    spans.reserve(items_.size());
+    for (const auto& item : items_) {
+        const std::size_t start = keys.size();
+        collation_.appendSortKeyIgnoringCase(item.text, keys);
+        spans.emplace_back(start, keys.size() - start);
+    }
+    const auto keyOf = [&](std::uint32_t i) {
+        return std::string_view(keys).substr(spans[i].first, spans[i].second);
+    };
+    // Most keys differ soon after the part they all share ("https://"), so
+    // eight bytes from there, as one number, settle most comparisons.
+    std::size_t shared = items_.empty() ? 0 : spans[0].second;
+    for (std::uint32_t i = 1; i < items_.size() && shared > 0; ++i) {
+        const auto a = keyOf(0).substr(0, shared);
+        const auto b = keyOf(i);
+        std::size_t same = 0;
+        while (same < a.size() && same < b.size() && a[same] == b[same]) ++same;
+        shared = same;
+    }
+    struct Ranked {
+        std::uint64_t head;
+        std::uint32_t index;
+    };
+    std::vector<Ranked> order(items_.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) {
+        std::uint64_t head = 0;
+        const auto key = keyOf(i);
+        for (std::size_t b = 0; b < 8; ++b)
+            head = (head << 8) |
+                   (shared + b < key.size() ? static_cast<unsigned char>(key[shared + b]) : 0u);
+        order[i] = {head, i};
+    }
+    // Equal keys keep their order.
+    std::sort(order.begin(), order.end(), [&](const Ranked& a, const Ranked& b) {
+        if (a.head != b.head) return a.head < b.head;
+        const int compared = keyOf(a.index).compare(keyOf(b.index));
+        return compared != 0 ? compared < 0 : a.index < b.index;
+    });
     std::vector<CheckListItem> sorted;
     sorted.reserve(items_.size());
-    for (const std::size_t index : order) sorted.push_back(std::move(items_[index]));
+    for (const Ranked& ranked : order) sorted.push_back(std::move(items_[ranked.index]));
     items_ = std::move(sorted);
 }
 

@@ -122,18 +122,21 @@ std::optional<std::string> LinuxFileSystem::readWholeFile(const std::string& pat
     if (file.get() < 0) return std::nullopt;
     struct stat status {};
     if (fstat(file.get(), &status) != 0 || S_ISDIR(status.st_mode)) return std::nullopt;
-    std::string content;
-    content.reserve(static_cast<std::size_t>(status.st_size));
-    char buffer[1 << 16];
+    // Read straight into the text, sized from the file; a file that grows
+    // meanwhile is read on to its end.
+    std::string content(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t now = read(file.get(), buffer, sizeof buffer);
+        if (filled == content.size()) content.resize(content.size() + (1 << 16));
+        const ssize_t now = read(file.get(), content.data() + filled, content.size() - filled);
         if (now < 0) {
             if (errno == EINTR) continue;
             return std::nullopt;
         }
         if (now == 0) break;
-        content.append(buffer, static_cast<std::size_t>(now));
+        filled += static_cast<std::size_t>(now);
     }
+    content.resize(filled);
     return content;
 }
 

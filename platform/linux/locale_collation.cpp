@@ -37,11 +37,35 @@ std::wstring widen(const std::string& text, locale_t locale) {
     return wide;
 }
 
+void appendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
 }  // namespace
 
 LocaleCollation::LocaleCollation() {
     locale_ = newlocale(LC_COLLATE_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
     if (!locale_) locale_ = newlocale(LC_COLLATE_MASK | LC_CTYPE_MASK, "C", nullptr);
+    // Any real collation transforms this text; a code-point order leaves it be.
+    const char* probe = "Ab-z_\xC3\xA9";
+    char transformed[64] = {};
+    codePointOrder_ =
+        strxfrm_l(transformed, probe, sizeof transformed, locale_) == std::strlen(probe) &&
+        std::strcmp(transformed, probe) == 0;
 }
 
 LocaleCollation::~LocaleCollation() {
@@ -62,6 +86,29 @@ std::string LocaleCollation::sortKey(const std::string& text) const {
 }
 
 std::string LocaleCollation::sortKeyIgnoringCase(const std::string& text) const {
+    std::string key;
+    appendSortKeyIgnoringCase(text, key);
+    return key;
+}
+
+void LocaleCollation::appendSortKeyIgnoringCase(const std::string& text, std::string& keys) const {
+    if (codePointOrder_) {
+        const std::size_t start = keys.size();
+        keys += text;
+        bool ascii = true;
+        for (std::size_t i = start; i < keys.size(); ++i) {
+            char& c = keys[i];
+            if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (ascii) return;
+        // UTF-8 keeps the code points' order in its bytes.
+        keys.resize(start);
+        for (const wchar_t character : widen(text, locale_))
+            appendUtf8(keys, static_cast<std::uint32_t>(
+                                 towlower_l(static_cast<wint_t>(character), locale_)));
+        return;
+    }
     std::wstring folded = widen(text, locale_);
     for (wchar_t& character : folded)
         character = static_cast<wchar_t>(towlower_l(static_cast<wint_t>(character), locale_));
@@ -73,16 +120,14 @@ std::string LocaleCollation::sortKeyIgnoringCase(const std::string& text) const 
         needed = wcsxfrm_l(wideKey.data(), folded.c_str(), wideKey.size(), locale_);
     }
     // Big-endian bytes keep the wide key's order under plain byte comparison.
-    std::string key;
-    key.reserve(needed * 4);
+    keys.reserve(keys.size() + needed * 4);
     for (std::size_t i = 0; i < needed; ++i) {
         const auto weight = static_cast<std::uint32_t>(wideKey[i]);
-        key += static_cast<char>(weight >> 24);
-        key += static_cast<char>(weight >> 16);
-        key += static_cast<char>(weight >> 8);
-        key += static_cast<char>(weight);
+        keys += static_cast<char>(weight >> 24);
+        keys += static_cast<char>(weight >> 16);
+        keys += static_cast<char>(weight >> 8);
+        keys += static_cast<char>(weight);
     }
-    return key;
 }
 
 bool LocaleCollation::equalIgnoringCase(const std::string& a, const std::string& b) const {
