@@ -1,5 +1,5 @@
 user_pref("browser.places.importBookmarksHTML", true);
-user_pref("browser.bookmarks.file", "/tmp/ffexp/seed.html");
+user_pref("browser.bookmarks.file", "@BOOKMARKS@");
 user_pref("browser.bookmarks.autoExportHTML", true);
 user_pref("browser.shell.checkDefaultBrowser", false);
 user_pref("browser.startup.homepage_override.mstone", "ignore");
