@@ -21,14 +21,6 @@ QLabel* label(const char* name, const char* text, QWidget* parent) {
     return result;
 }
 
-QListView* checkListView(const char* name, CheckListModel* model, QWidget* parent) {
-    auto* view = new QListView(parent);
-    view->setObjectName(QString::fromLatin1(name));
-    view->setUniformItemSizes(true);  // no per-item measuring, however long the list
-    view->setModel(model);
-    return view;
-}
-
 }  // namespace
 
 ImportDialogView::ImportDialogView(TwImport& logic, const HandlerDispatcher& dispatcher,
@@ -67,21 +59,9 @@ QWidget* ImportDialogView::buildFavoritesPage() {
         logic_.OrvFolderLookup1, [] {}, page);
     favoritesFolder_->setObjectName(QStringLiteral("OrvFolderLookup1"));
     layout->addWidget(favoritesFolder_);
-    favoritesModel_ = new CheckListModel(
-        logic_.listbox1,
-        [this](std::size_t row, bool checked) {
-            logic_.setTick(ImportListId::Favorites, row, checked);
-        },
-        this);
-    favorites_ = checkListView("listbox1", favoritesModel_, page);
-    auto* row = new QHBoxLayout;
-    row->addWidget(favorites_, 1);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(addButton("BitBtn3", "Select All", &TwImport::BitBtn3Click));
-    buttons->addWidget(addButton("BitBtn4", "Deselect All", &TwImport::BitBtn4Click));
-    buttons->addStretch();
-    row->addLayout(buttons);
-    layout->addLayout(row, 1);
+    favorites_ = addCheckListRow(page, layout, "listbox1", ImportListId::Favorites,
+                                 {"BitBtn3", &TwImport::BitBtn3Click},
+                                 {"BitBtn4", &TwImport::BitBtn4Click}, favoritesModel_);
     return page;
 }
 
@@ -114,26 +94,35 @@ QWidget* ImportDialogView::buildBookmarkFilePage() {
     layout->addWidget(bookmarkFiles_);
 
     layout->addWidget(label("Label4", "Select the Netscape User bookmarks to be added:", page));
-    addressModel_ = new CheckListModel(
-        logic_.CheckListBox1,
-        [this](std::size_t row, bool checked) {
-            logic_.setTick(ImportListId::Addresses, row, checked);
-        },
-        this);
-    addresses_ = checkListView("CheckListBox1", addressModel_, page);
-    auto* row = new QHBoxLayout;
-    row->addWidget(addresses_, 1);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(addButton("BitBtn5", "Select All", &TwImport::BitBtn5Click));
-    buttons->addWidget(addButton("BitBtn6", "Deselect All", &TwImport::BitBtn6Click));
+    addresses_ = addCheckListRow(page, layout, "CheckListBox1", ImportListId::Addresses,
+                                 {"BitBtn5", &TwImport::BitBtn5Click},
+                                 {"BitBtn6", &TwImport::BitBtn6Click}, addressModel_);
     // Load is the dialog's own command, run by first show and by selection.
-    QPushButton* load =
-        addButton("BitBtn7", "Load the selected bookmark file", &TwImport::BitBtn7Click);
-    load->setVisible(false);
+    addButton("BitBtn7", "Load the selected bookmark file", &TwImport::BitBtn7Click)
+        ->setVisible(false);
+    return page;
+}
+
+QListView* ImportDialogView::addCheckListRow(QWidget* page, QBoxLayout* layout, const char* name,
+                                             ImportListId id, Command selectAll,
+                                             Command deselectAll, CheckListModel*& model) {
+    const CheckList& items = id == ImportListId::Favorites ? logic_.listbox1 : logic_.CheckListBox1;
+    model = new CheckListModel(
+        items, [this, id](std::size_t row, bool checked) { logic_.setTick(id, row, checked); },
+        this);
+    auto* view = new QListView(page);
+    view->setObjectName(QString::fromLatin1(name));
+    view->setUniformItemSizes(true);  // no per-item measuring, however long the list
+    view->setModel(model);
+    auto* row = new QHBoxLayout;
+    row->addWidget(view, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(addButton(selectAll.name, "Select All", selectAll.handler));
+    buttons->addWidget(addButton(deselectAll.name, "Deselect All", deselectAll.handler));
     buttons->addStretch();
     row->addLayout(buttons);
     layout->addLayout(row, 1);
-    return page;
+    return view;
 }
 
 QWidget* ImportDialogView::buildBottomBar() {

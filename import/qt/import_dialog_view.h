@@ -3,6 +3,7 @@
 // and forwards every click to it.
 #pragma once
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QDialog>
 #include <QListView>
@@ -42,6 +43,13 @@ private:
     QWidget* buildBookmarkFilePage();
     QWidget* buildBottomBar();
     QPushButton* addButton(const char* name, const char* caption, void (TwImport::*handler)());
+    struct Command {
+        const char* name;
+        void (TwImport::*handler)();
+    };
+    // A check list with its Select All and Deselect All buttons beside it.
+    QListView* addCheckListRow(QWidget* page, QBoxLayout* layout, const char* name, ImportListId id,
+                               Command selectAll, Command deselectAll, CheckListModel*& model);
     void run(const std::function<void()>& handler);
     void showBookmarkFiles();
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "platform/linux/atomic_file.h"
 #include "platform/profile_string.h"
 
 namespace zn {
@@ -20,6 +21,7 @@ struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 
+// Closes the file on every path out.
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -29,12 +31,6 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
-    // Closes now, reporting whether the last writes reached the file.
-    bool closeChecked() {
-        const int fd = fd_;
-        fd_ = -1;
-        return close(fd) == 0;
-    }
 
 private:
     int fd_;
@@ -60,19 +56,6 @@ FolderEntry::Kind kindOf(int dirFd, const char* name, unsigned char type) {
     struct stat target {};
     if (fstatat(dirFd, name, &target, 0) != 0) return FolderEntry::Kind::Other;
     return S_ISREG(target.st_mode) ? FolderEntry::Kind::File : FolderEntry::Kind::Other;
-}
-
-bool writeAll(int fd, const std::string& content) {
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t now = write(fd, content.data() + written, content.size() - written);
-        if (now < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        written += static_cast<std::size_t>(now);
-    }
-    return true;
 }
 
 // The file a path finally names, so that a rewrite replaces the file behind a
@@ -147,17 +130,7 @@ bool LinuxFileSystem::replaceFile(const std::string& path, const std::string& co
     // A file its owner made read-only is not to be rewritten, although the
     // rename would get past its mode.
     if (existed && access(target.c_str(), W_OK) != 0) return false;
-    std::string temporary = target + ".XXXXXX";
-    FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
-    if (file.get() < 0) return false;
-    const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
-    const bool written = fchmod(file.get(), mode) == 0 && writeAll(file.get(), content) &&
-                         fsync(file.get()) == 0 && file.closeChecked();
-    if (!written || rename(temporary.c_str(), target.c_str()) != 0) {
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return replaceFileAtomically(target, content, existed ? (old.st_mode & 07777) : 0644);
 }
 
 bool LinuxFileSystem::deleteFile(const std::string& path) {
