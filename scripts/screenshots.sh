@@ -27,6 +27,8 @@ press Return
 about=$(wait_window '^Thanks for choosing Zintrel$')
 shot_window "$about" "$OUT/about-box.png"
 focus "$about"; press Return
+offer=$(wait_window '^Confirm$')
+focus "$offer"; press n
 main=$(wait_window '^Zintrel$')
 sleep 0.5
 shot_window "$main" "$OUT/list-panel.png"
@@ -38,4 +40,6 @@ wait_gone '^Zintrel$'
 xdotool key ctrl+alt+p
 lock=$(wait_window '^(Enter Password|Zintrel)$')
 shot_window "$lock" "$OUT/lock-panel.png"
+# Both pages of the import dialog, from its end-to-end scenario.
+SCREENSHOT_DIR="$OUT" bash "$ROOT/tests/e2e/import_test.sh" import_button
 echo "Screenshots in $OUT"

@@ -262,6 +262,20 @@ TEST_F(BookmarkPage, TickedAddressesMakeRowsAndTheirLinesLeaveTheFileExactCaseOn
               "\0binary tail\n"s);
 }
 
+TEST_F(BookmarkPage, RemovalActsOnTheFileSelectedWhenImportNowWasPressed) {
+    const std::string first = readFile(bookmarkFile("a/Bookmark.htm"));
+    unlocked();
+    runImport([](TwImport& dialog) {
+        dialog.ListBox2Click(1);
+        dialog.BitBtn5Click();
+        dialog.CheckBox1 = true;
+        return true;
+    });
+    EXPECT_EQ(readFile(bookmarkFile("a/Bookmark.htm")), first);
+    EXPECT_EQ(readFile(bookmarkFile("b/bookmark.htm")), "");
+    EXPECT_EQ(siteColumn(), std::vector<std::string>{"http://b-file/"});
+}
+
 TEST_F(BookmarkPage, RemovalWithOnlyFavoritesTickedRewritesTheSameLinesWithCrLf) {
     writeFile(root / "netscape/a/Bookmark.htm", "one\ntwo\rthree");
     unlocked();
