@@ -1,5 +1,6 @@
 #include "platform/linux/locale_collation.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -35,6 +36,26 @@ std::wstring widen(const std::string& text, locale_t locale) {
     }
     uselocale(previous);
     return wide;
+}
+
+// The text with its letters folded to lower case, in the user's character set.
+std::string foldedText(const std::string& text, locale_t locale) {
+    std::string folded;
+    const locale_t previous = uselocale(locale);
+    std::mbstate_t state{};
+    for (const wchar_t character : widen(text, locale)) {
+        if (character >= 0xDC80 && character <= 0xDCFF) {  // a byte that did not decode
+            folded += static_cast<char>(character - 0xDC00);
+            continue;
+        }
+        char bytes[MB_LEN_MAX];
+        const std::size_t length = std::wcrtomb(
+            bytes, static_cast<wchar_t>(towlower_l(static_cast<wint_t>(character), locale)),
+            &state);
+        if (length != static_cast<std::size_t>(-1)) folded.append(bytes, length);
+    }
+    uselocale(previous);
+    return folded;
 }
 
 void appendUtf8(std::string& out, std::uint32_t code) {
@@ -109,25 +130,31 @@ void LocaleCollation::appendSortKeyIgnoringCase(const std::string& text, std::st
                                  towlower_l(static_cast<wint_t>(character), locale_)));
         return;
     }
-    std::wstring folded = widen(text, locale_);
-    for (wchar_t& character : folded)
-        character = static_cast<wchar_t>(towlower_l(static_cast<wint_t>(character), locale_));
-    // wcsxfrm stops at a zero character, as strxfrm does at a zero byte.
-    std::wstring wideKey(folded.size() * 4 + 16, L'\0');
-    std::size_t needed = wcsxfrm_l(wideKey.data(), folded.c_str(), wideKey.size(), locale_);
-    if (needed >= wideKey.size()) {
-        wideKey.assign(needed + 1, L'\0');
-        needed = wcsxfrm_l(wideKey.data(), folded.c_str(), wideKey.size(), locale_);
+    // The text with its letters folded, back in the user's character set, then
+    // transformed as it stands: a byte key is a quarter of a wide one.
+    std::string folded;
+    folded.reserve(text.size());
+    // Plain ASCII, nearly every address, folds byte by byte.
+    bool ascii = true;
+    for (const char c : text) {
+        const auto lower = static_cast<wint_t>(
+            towlower_l(static_cast<wint_t>(static_cast<unsigned char>(c)), locale_));
+        if (static_cast<unsigned char>(c) >= 0x80 || lower >= 0x80) {
+            ascii = false;
+            break;
+        }
+        folded += static_cast<char>(lower);
     }
-    // Big-endian bytes keep the wide key's order under plain byte comparison.
-    keys.reserve(keys.size() + needed * 4);
-    for (std::size_t i = 0; i < needed; ++i) {
-        const auto weight = static_cast<std::uint32_t>(wideKey[i]);
-        keys += static_cast<char>(weight >> 24);
-        keys += static_cast<char>(weight >> 16);
-        keys += static_cast<char>(weight >> 8);
-        keys += static_cast<char>(weight);
+    if (!ascii) folded = foldedText(text, locale_);
+    const std::size_t start = keys.size();
+    keys.resize(start + folded.size() * 8 + 16);
+    std::size_t needed =
+        strxfrm_l(keys.data() + start, folded.c_str(), keys.size() - start, locale_);
+    if (needed >= keys.size() - start) {
+        keys.resize(start + needed + 1);
+        needed = strxfrm_l(keys.data() + start, folded.c_str(), needed + 1, locale_);
     }
+    keys.resize(start + needed);
 }
 
 bool LocaleCollation::equalIgnoringCase(const std::string& a, const std::string& b) const {
