@@ -67,7 +67,7 @@ bool TForm1::runFirstRunSetup() {
     }
     list_.add(BookmarkEntry{kSampleSite, kSampleDescription, "", ""});
 
-    TwAbout aboutBox;
+    TwAbout aboutBox([this] { offerImport(); });
     services_.dialogs.runAboutBox(aboutBox);
 
     try {

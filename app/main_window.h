@@ -13,6 +13,7 @@
 #include "app/entry_dialog.h"
 #include "app/handler_dispatcher.h"
 #include "app/main_window_view.h"
+#include "import/import_ports.h"
 #include "platform/clipboard.h"
 #include "platform/hotkeys.h"
 #include "platform/keyboard_layout.h"
@@ -30,6 +31,10 @@ namespace zn {
 
 inline constexpr const char* kApplicationTitle = "Zintrel";
 inline constexpr const char* kInvalidPasswordMessage = "You have entered an invalid password.";
+inline constexpr const char* kImportOfferQuestion =
+    "Please Note:  If you have existing bookmarks in Internet Explorer or Netscape, you can easily "
+    "move them into Zintrel at any time by clicking on the IMPORT button.\r\rWould you like to "
+    "import any existing Internet Explorer or Netscape bookmarks now?";
 inline constexpr const char* kCloseQuestion =
     "If you close Zintrel you will not be able to use it again until you restart the "
     "program.  Are you sure that you want to close Zintrel?";
@@ -115,6 +120,12 @@ public:
     // The list's context menu is about to open.
     void PopupMenu2Popup();
 
+    // "&Import", on the list panel and in the list's context menu
+    // (import/import_action.cpp), and the first-run offer of the about box.
+    void setImportPorts(ImportPorts ports);
+    void BitBtn10Click();
+    void offerImport();
+
     // The context menu's items that depend on the selection; Add, Paste and
     // Import are always enabled.
     struct ListMenuState {
@@ -168,6 +179,7 @@ private:
     bool editEnabled_ = false;
     ListMenuState listMenu_;
     std::function<void()> captureAction_;
+    std::unique_ptr<ImportPorts> importPorts_;
 };
 
 }  // namespace zn

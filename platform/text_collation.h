@@ -11,6 +11,13 @@ public:
     // A byte string whose plain byte order is the locale's case-sensitive
     // order of the texts; computed once per row so that sorting stays cheap.
     virtual std::string sortKey(const std::string& text) const = 0;
+    // The same for the locale's order that ignores letter case: texts that
+    // differ only in case get equal keys.
+    virtual std::string sortKeyIgnoringCase(const std::string& text) const = 0;
+    // Appends that key to keys: sorting many texts then needs no allocation per key.
+    virtual void appendSortKeyIgnoringCase(const std::string& text, std::string& keys) const {
+        keys += sortKeyIgnoringCase(text);
+    }
     // Equality ignoring letter case, in the user's character set.
     virtual bool equalIgnoringCase(const std::string& a, const std::string& b) const = 0;
 };

@@ -27,6 +27,8 @@ press Return
 about=$(wait_window '^Thanks for choosing Zintrel$')
 shot_window "$about" "$OUT/about-box.png"
 focus "$about"; press Return
+offer=$(wait_window '^Confirm$')
+focus "$offer"; press n
 main=$(wait_window '^Zintrel$')
 sleep 0.5
 shot_window "$main" "$OUT/list-panel.png"
@@ -41,4 +43,6 @@ shot_window "$lock" "$OUT/lock-panel.png"
 # The setup screens, from a distribution folder of the build.
 cmake --build "$ROOT/build" --target dist >/dev/null
 SETUP_SHOTS="$OUT" DIST_DIR="$ROOT/build/dist" bash "$ROOT/tests/e2e/setup_test.sh" install_and_uninstall
+# Both pages of the import dialog, from its end-to-end scenario.
+SCREENSHOT_DIR="$OUT" bash "$ROOT/tests/e2e/import_test.sh" import_button
 echo "Screenshots in $OUT"

@@ -12,6 +12,8 @@
 #include "desktop/qt/tray_menu.h"
 #include "desktop/system_tray.h"
 #include "platform/linux/browser_page_query.h"
+#include "import/qt/qt_import_dialogs.h"
+#include "platform/linux/linux_file_system.h"
 #include "platform/linux/locale_collation.h"
 #include "platform/linux/registry_location.h"
 #include "platform/linux/sqlite_registry.h"
@@ -23,8 +25,10 @@
 #include "platform/qt/password_star_style.h"
 #include "platform/qt/qt_beep.h"
 #include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_folder_picker.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_message_loop.h"
+#include "platform/qt/qt_message_pump.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_timers.h"
 #include "platform/qt/qt_tray_icon.h"
@@ -93,6 +97,11 @@ int main(int argc, char** argv) {
     zn::PageCapture capture(form, window,
                             {pages, windows, shell, beep, messages, chooser, messageLoop});
     form.setCaptureAction([&capture] { capture.captureCurrentPage(); });
+    zn::LinuxFileSystem files;
+    zn::QtMessagePump pump;
+    zn::QtFolderPicker folderPicker;
+    zn::QtImportDialogs importDialogs(messages, folderPicker);
+    form.setImportPorts({files, pump, folderPicker, importDialogs, zn::defaultBookmarkFolder()});
 
     zn::HotkeyPump hotkeyPump(
         hotkeys, [&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); });

@@ -37,7 +37,8 @@ const ListButton kListButtons[] = {
     {"BitBtn6", "&Options", "Click here to change options"},
     {"BitBtn7", "&Edit", "Click here to edit the selected site."},
     {"BitBtn8", "&Help", "Click here for help"},
-    {"BitBtn5", "&Import", "Click to import existing bookmarks from Internet Explorer or Netscape"},
+    {"BitBtn10", "&Import",
+     "Click to import existing bookmarks from Internet Explorer or Netscape"},
 };
 
 }  // namespace
@@ -150,6 +151,7 @@ void MainWindowWidget::connectListPanel() {
     forward("BitBtn6", &TForm1::BitBtn6Click);
     forward("BitBtn7", &TForm1::BitBtn7Click);
     forward("BitBtn8", &TForm1::BitBtn8Click);
+    forward("BitBtn10", &TForm1::BitBtn10Click);
 
     // Clicks are watched on the viewport, so that a click or double click on
     // an empty part of the list reaches the logic too.
@@ -180,7 +182,7 @@ void MainWindowWidget::buildListMenu() {
     item("Copy1", "&Copy", &TForm1::Copy1Click);
     item("Paste1", "&Paste", &TForm1::Paste1Click);
     listMenu_->addSeparator();
-    item("Import1", "&Import", nullptr);  // no handler here: the import dialog owns it
+    item("Import1", "&Import", &TForm1::BitBtn10Click);
     connect(listMenu_, &QMenu::aboutToShow, this,
             [this] { run([this] { form_->PopupMenu2Popup(); }); });
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/linux/atomic_file.h"
 #include "platform/linux/registry_location.h"
 
 namespace zn {
@@ -101,47 +102,8 @@ std::uint64_t fnv1a(const std::string& text) {
     return hash;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-bool writeAll(int fd, const std::string& text) {
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t count = ::write(fd, text.data() + written, text.size() - written);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        written += static_cast<std::size_t>(count);
-    }
-    return true;
-}
-
-// A reader never sees a half-written entry: the text goes to a temporary file
-// in the same folder, which then replaces the entry in one rename.
 bool replaceFile(const std::filesystem::path& target, const std::string& text) {
-    std::string temporary = (target.parent_path() / ".zintrel-run-XXXXXX").string();
-    FileDescriptor file(::mkstemp(temporary.data()));
-    if (file.get() < 0) return false;
-    const bool written = ::fchmod(file.get(), 0644) == 0 && writeAll(file.get(), text) &&
-                         ::fsync(file.get()) == 0 && file.close() &&
-                         ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!written) ::unlink(temporary.c_str());
-    return written;
+    return replaceFileAtomically(target, text, 0644);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/linux/locale_collation.h"
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
@@ -36,11 +38,55 @@ std::wstring widen(const std::string& text, locale_t locale) {
     return wide;
 }
 
+// The text with its letters folded to lower case, in the user's character set.
+std::string foldedText(const std::string& text, locale_t locale) {
+    std::string folded;
+    const locale_t previous = uselocale(locale);
+    std::mbstate_t state{};
+    for (const wchar_t character : widen(text, locale)) {
+        if (character >= 0xDC80 && character <= 0xDCFF) {  // a byte that did not decode
+            folded += static_cast<char>(character - 0xDC00);
+            continue;
+        }
+        char bytes[MB_LEN_MAX];
+        const std::size_t length = std::wcrtomb(
+            bytes, static_cast<wchar_t>(towlower_l(static_cast<wint_t>(character), locale)),
+            &state);
+        if (length != static_cast<std::size_t>(-1)) folded.append(bytes, length);
+    }
+    uselocale(previous);
+    return folded;
+}
+
+void appendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
 }  // namespace
 
 LocaleCollation::LocaleCollation() {
     locale_ = newlocale(LC_COLLATE_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
     if (!locale_) locale_ = newlocale(LC_COLLATE_MASK | LC_CTYPE_MASK, "C", nullptr);
+    // Any real collation transforms this text; a code-point order leaves it be.
+    const char* probe = "Ab-z_\xC3\xA9";
+    char transformed[64] = {};
+    codePointOrder_ =
+        strxfrm_l(transformed, probe, sizeof transformed, locale_) == std::strlen(probe) &&
+        std::strcmp(transformed, probe) == 0;
 }
 
 LocaleCollation::~LocaleCollation() {
@@ -58,6 +104,57 @@ std::string LocaleCollation::sortKey(const std::string& text) const {
     }
     key.resize(needed);
     return key;
+}
+
+std::string LocaleCollation::sortKeyIgnoringCase(const std::string& text) const {
+    std::string key;
+    appendSortKeyIgnoringCase(text, key);
+    return key;
+}
+
+void LocaleCollation::appendSortKeyIgnoringCase(const std::string& text, std::string& keys) const {
+    if (codePointOrder_) {
+        const std::size_t start = keys.size();
+        keys += text;
+        bool ascii = true;
+        for (std::size_t i = start; i < keys.size(); ++i) {
+            char& c = keys[i];
+            if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (ascii) return;
+        // UTF-8 keeps the code points' order in its bytes.
+        keys.resize(start);
+        for (const wchar_t character : widen(text, locale_))
+            appendUtf8(keys, static_cast<std::uint32_t>(
+                                 towlower_l(static_cast<wint_t>(character), locale_)));
+        return;
+    }
+    // The text with its letters folded, back in the user's character set, then
+    // transformed as it stands: a byte key is a quarter of a wide one.
+    std::string folded;
+    folded.reserve(text.size());
+    // Plain ASCII, nearly every address, folds byte by byte.
+    bool ascii = true;
+    for (const char c : text) {
+        const auto lower = static_cast<wint_t>(
+            towlower_l(static_cast<wint_t>(static_cast<unsigned char>(c)), locale_));
+        if (static_cast<unsigned char>(c) >= 0x80 || lower >= 0x80) {
+            ascii = false;
+            break;
+        }
+        folded += static_cast<char>(lower);
+    }
+    if (!ascii) folded = foldedText(text, locale_);
+    const std::size_t start = keys.size();
+    keys.resize(start + folded.size() * 8 + 16);
+    std::size_t needed =
+        strxfrm_l(keys.data() + start, folded.c_str(), keys.size() - start, locale_);
+    if (needed >= keys.size() - start) {
+        keys.resize(start + needed + 1);
+        needed = strxfrm_l(keys.data() + start, folded.c_str(), needed + 1, locale_);
+    }
+    keys.resize(start + needed);
 }
 
 bool LocaleCollation::equalIgnoringCase(const std::string& a, const std::string& b) const {

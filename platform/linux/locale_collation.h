@@ -16,10 +16,16 @@ public:
     LocaleCollation& operator=(const LocaleCollation&) = delete;
 
     std::string sortKey(const std::string& text) const override;
+    std::string sortKeyIgnoringCase(const std::string& text) const override;
+    void appendSortKeyIgnoringCase(const std::string& text, std::string& keys) const override;
     bool equalIgnoringCase(const std::string& a, const std::string& b) const override;
 
 private:
     locale_t locale_;
+    // The locale orders texts by their characters' code points (C, POSIX,
+    // C.UTF-8): keys are then the texts themselves, lower-cased for the
+    // order that ignores case, with no transformation to pay for.
+    bool codePointOrder_ = false;
 };
 
 }  // namespace zn

@@ -131,6 +131,11 @@ first_run() {
     about=$(wait_window '^Thanks for choosing Zintrel$')
     focus "$about"
     press Return
+    # The offer to import existing bookmarks: not now.
+    local offer
+    offer=$(wait_window '^Confirm$')
+    focus "$offer"
+    press n
     wait_window '^Zintrel$' >/dev/null
 }
 

@@ -13,4 +13,10 @@ bool ByteCollation::equalIgnoringCase(const std::string& a, const std::string& b
     return true;
 }
 
+std::string ByteCollation::sortKeyIgnoringCase(const std::string& text) const {
+    std::string key = text;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
 }  // namespace zn::testing

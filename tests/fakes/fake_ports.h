@@ -83,6 +83,7 @@ public:
 class ByteCollation : public TextCollation {
 public:
     std::string sortKey(const std::string& text) const override { return text; }
+    std::string sortKeyIgnoringCase(const std::string& text) const override;
     bool equalIgnoringCase(const std::string& a, const std::string& b) const override;
 };
 

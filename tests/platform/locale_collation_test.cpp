@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdlib>
+#include <string>
+
 namespace zn {
 namespace {
 
@@ -35,6 +38,47 @@ TEST_F(LocaleCollationTest, BytesThatAreNotUtf8NeverMatchSomethingElse) {
     EXPECT_TRUE(collation.equalIgnoringCase("a\xE9", "A\xE9"));
     EXPECT_FALSE(collation.equalIgnoringCase("a\xE9", "a\xC9"));
     EXPECT_FALSE(collation.equalIgnoringCase(std::string("a\0b", 3), "a"));
+}
+
+TEST_F(LocaleCollationTest, KeysIgnoringCaseOrderByCodePointWithLettersFolded) {
+    LocaleCollation collation;
+    EXPECT_EQ(collation.sortKeyIgnoringCase("HTTP://ÉTÉ/"),
+              collation.sortKeyIgnoringCase("http://été/"));
+    EXPECT_LT(collation.sortKeyIgnoringCase("A.url"), collation.sortKeyIgnoringCase("b.url"));
+    EXPECT_LT(collation.sortKeyIgnoringCase("Links/"), collation.sortKeyIgnoringCase("links2/"));
+    EXPECT_LT(collation.sortKeyIgnoringCase("zebra"), collation.sortKeyIgnoringCase("Ébène"));
+    std::string keys = "x";
+    collation.appendSortKeyIgnoringCase("ÀB", keys);
+    EXPECT_EQ(keys, "x" + collation.sortKeyIgnoringCase("àb"));
+}
+
+// A real language's collation, made for the test where the locale sources are at hand.
+TEST(LocaleCollationLanguage, KeysIgnoringCaseFollowTheLanguage) {
+    char folder[] = "/tmp/zintrel-locale-XXXXXX";
+    if (!mkdtemp(folder)) GTEST_SKIP() << "no temporary folder";
+    const std::string command =
+        std::string("localedef -i en_US -f UTF-8 ") + folder + "/en_US.UTF-8 >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) {
+        std::system((std::string("rm -rf ") + folder).c_str());
+        GTEST_SKIP() << "localedef cannot make en_US.UTF-8 here";
+    }
+    setenv("LOCPATH", folder, 1);
+    setenv("LC_ALL", "en_US.UTF-8", 1);
+    {
+        LocaleCollation collation;
+        const auto key = [&](const char* text) { return collation.sortKeyIgnoringCase(text); };
+        EXPECT_EQ(key("Apple"), key("apple"));
+        EXPECT_LT(key("apple"), key("Banana"));
+        EXPECT_LT(key("Banana"), key("cherry"));
+        EXPECT_LT(key("elan"), key("Élan"));  // the accent counts after the letters
+        EXPECT_LT(key("Élan"), key("flan"));
+        std::string keys;
+        collation.appendSortKeyIgnoringCase("Zed", keys);
+        EXPECT_EQ(keys, key("zed"));
+    }
+    unsetenv("LC_ALL");
+    unsetenv("LOCPATH");
+    std::system((std::string("rm -rf ") + folder).c_str());
 }
 
 }  // namespace

@@ -1,0 +1,83 @@
+#include "import/check_list.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+
+namespace zn {
+
+std::size_t CheckList::add(std::string text, int data) {
+    if (!sorted_) {
+        items_.push_back({std::move(text), data, false});
+        return items_.size() - 1;
+    }
+    const std::string key = collation_.sortKeyIgnoringCase(text);
+    const auto place = std::partition_point(items_.begin(), items_.end(), [&](const auto& item) {
+        return collation_.sortKeyIgnoringCase(item.text) <= key;
+    });
+    const auto index = static_cast<std::size_t>(place - items_.begin());
+    items_.insert(place, {std::move(text), data, false});
+    return index;
+}
+
+void CheckList::assign(std::vector<CheckListItem> items) {
+    items_ = std::move(items);
+    if (sorted_) sortItems();
+}
+
+void CheckList::setSorted() {
+    if (sorted_) return;
+    sorted_ = true;
+    sortItems();
+}
+
+void CheckList::sortItems() {
+    // The keys side by side in one buffer: a bookmark file may give a hundred
+    // thousand items, and one allocation per key would cost more than the sort.
+    std::string keys;
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // offset and length of each key
+    spans.reserve(items_.size());
+    for (const auto& item : items_) {
+        const std::size_t start = keys.size();
+        collation_.appendSortKeyIgnoringCase(item.text, keys);
+        spans.emplace_back(start, keys.size() - start);
+    }
+    const auto keyOf = [&](std::uint32_t i) {
+        return std::string_view(keys).substr(spans[i].first, spans[i].second);
+    };
+    // Most keys differ soon after the part they all share ("https://"), so
+    // eight bytes from there, as one number, settle most comparisons.
+    std::size_t shared = items_.empty() ? 0 : spans[0].second;
+    for (std::uint32_t i = 1; i < items_.size() && shared > 0; ++i) {
+        const auto a = keyOf(0).substr(0, shared);
+        const auto b = keyOf(i);
+        std::size_t same = 0;
+        while (same < a.size() && same < b.size() && a[same] == b[same]) ++same;
+        shared = same;
+    }
+    struct Ranked {
+        std::uint64_t head;
+        std::uint32_t index;
+    };
+    std::vector<Ranked> order(items_.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) {
+        std::uint64_t head = 0;
+        const auto key = keyOf(i);
+        for (std::size_t b = 0; b < 8; ++b)
+            head = (head << 8) |
+                   (shared + b < key.size() ? static_cast<unsigned char>(key[shared + b]) : 0u);
+        order[i] = {head, i};
+    }
+    // Equal keys keep their order.
+    std::sort(order.begin(), order.end(), [&](const Ranked& a, const Ranked& b) {
+        if (a.head != b.head) return a.head < b.head;
+        const int compared = keyOf(a.index).compare(keyOf(b.index));
+        return compared != 0 ? compared < 0 : a.index < b.index;
+    });
+    std::vector<CheckListItem> sorted;
+    sorted.reserve(items_.size());
+    for (const Ranked& ranked : order) sorted.push_back(std::move(items_[ranked.index]));
+    items_ = std::move(sorted);
+}
+
+}  // namespace zn

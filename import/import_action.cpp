@@ -1,0 +1,43 @@
+// The main window's side of the import: opening the dialog and applying what
+// was ticked, favorites first, then the bookmark file's addresses, then the
+// removal from the bookmark file, then one save. Also the first-run offer.
+#include "app/main_window.h"
+#include "import/import_dialog.h"
+
+namespace zn {
+
+void TForm1::setImportPorts(ImportPorts ports) {
+    importPorts_ = std::make_unique<ImportPorts>(std::move(ports));
+}
+
+void TForm1::BitBtn10Click() {
+    if (!importPorts_) return;
+    TwImport dialog(
+        ImportServices{services_.registry, services_.messages, services_.collation, *importPorts_});
+    // A failure of the favorites search is shown, and the dialog opens all the same.
+    dispatcher_.run([&] { dialog.FormCreate(); });
+    if (!importPorts_->dialogs.runImportDialog(dialog)) return;
+
+    for (const CheckListItem& favorite : dialog.listbox1.items()) {
+        if (!favorite.checked) continue;
+        const std::string address = dialog.shortcutAddress(favorite);
+        if (!address.empty() && !list_.findBySite(address))
+            list_.add(BookmarkEntry{address, favorite.text, "", ""});
+        // Deleted whether or not it made a row; a failure is not reported.
+        if (dialog.CheckBox1) dialog.files().deleteFile(dialog.shortcutPath(favorite));
+    }
+    for (const std::string& address : dialog.tickedAddresses())
+        if (!list_.findBySite(address)) list_.add(BookmarkEntry{address, address, "", ""});
+    if (dialog.CheckBox1 && dialog.ListBox2Selected) dialog.removeTickedFromBookmarkFile();
+    saveAllEntries();
+}
+
+void TForm1::offerImport() {
+    if (!importPorts_) return;  // a build without the import has nothing to offer
+    importPorts_->pump.processWaitingMessages();
+    if (services_.messages.show(MessageKind::Confirm, kImportOfferQuestion,
+                                MessageButtons::YesNo) == MessageAnswer::Yes)
+        BitBtn10Click();
+}
+
+}  // namespace zn

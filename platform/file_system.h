@@ -1,0 +1,52 @@
+// The file system as the rules see it: folders listed entry by entry, whole
+// files read and replaced, files deleted, and the profile-string reader for
+// initialisation-format files such as Internet shortcuts.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zn {
+
+struct FolderEntry {
+    enum class Kind {
+        File,
+        Folder,
+        Other,  // neither a file to match nor a folder to enter
+    };
+    std::string name;
+    Kind kind = Kind::File;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Every entry of the folder, hidden ones included, without "." and "..",
+    // in no particular order; nothing when the folder cannot be listed.
+    virtual std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder) const = 0;
+    // Whether a file name matches a mask of "*" and "?" wildcards, with the
+    // platform's matching rules and letter case ignored.
+    virtual bool matchesMask(const std::string& name, const std::string& mask) const = 0;
+    virtual std::string currentFolder() const = 0;
+    virtual bool folderExists(const std::string& path) const = 0;
+
+    // The file's bytes; nothing when it cannot be read.
+    virtual std::optional<std::string> readWholeFile(const std::string& path) const = 0;
+    // Replaces the file's content so that a reader sees the old content or the
+    // new, never a mixture, and the file keeps its permissions. False on failure,
+    // with the old content untouched.
+    virtual bool replaceFile(const std::string& path, const std::string& content) = 0;
+    // False when the file could not be deleted.
+    virtual bool deleteFile(const std::string& path) = 0;
+
+    // The value of key in section of an initialisation-format file, read into
+    // a buffer of bufferSize characters: at most bufferSize - 1 of them come
+    // back. The default when the file, the section or the key is missing.
+    virtual std::string readProfileString(const std::string& path, const std::string& section,
+                                          const std::string& key, const std::string& defaultValue,
+                                          std::size_t bufferSize) const = 0;
+};
+
+}  // namespace zn

@@ -1,0 +1,149 @@
+#include "platform/linux/linux_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+#include "platform/linux/atomic_file.h"
+#include "platform/profile_string.h"
+
+namespace zn {
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+// Closes the file on every path out.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+FolderEntry::Kind kindOf(int dirFd, const char* name, unsigned char type) {
+    switch (type) {
+        case DT_REG:
+            return FolderEntry::Kind::File;
+        case DT_DIR:
+            return FolderEntry::Kind::Folder;
+        case DT_LNK:
+        case DT_UNKNOWN:
+            break;
+        default:
+            return FolderEntry::Kind::Other;
+    }
+    struct stat own {};
+    if (fstatat(dirFd, name, &own, AT_SYMLINK_NOFOLLOW) != 0) return FolderEntry::Kind::Other;
+    if (S_ISDIR(own.st_mode)) return FolderEntry::Kind::Folder;
+    if (S_ISREG(own.st_mode)) return FolderEntry::Kind::File;
+    if (!S_ISLNK(own.st_mode)) return FolderEntry::Kind::Other;
+    struct stat target {};
+    if (fstatat(dirFd, name, &target, 0) != 0) return FolderEntry::Kind::Other;
+    return S_ISREG(target.st_mode) ? FolderEntry::Kind::File : FolderEntry::Kind::Other;
+}
+
+// The file a path finally names, so that a rewrite replaces the file behind a
+// link and leaves the link in place.
+std::string resolvedPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+}  // namespace
+
+std::string defaultBookmarkFolder() {
+    const char* home = getenv("HOME");
+    return std::string(home ? home : "") + "/.netscape";
+}
+
+std::optional<std::vector<FolderEntry>> LinuxFileSystem::listFolder(
+    const std::string& folder) const {
+    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir) return std::nullopt;
+    const int dirFd = dirfd(dir.get());
+    std::vector<FolderEntry> entries;
+    while (const dirent* entry = readdir(dir.get())) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        entries.push_back({name, kindOf(dirFd, name, entry->d_type)});
+    }
+    return entries;
+}
+
+bool LinuxFileSystem::matchesMask(const std::string& name, const std::string& mask) const {
+    return fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD | FNM_NOESCAPE) == 0;
+}
+
+std::string LinuxFileSystem::currentFolder() const {
+    std::unique_ptr<char, decltype(&free)> folder(getcwd(nullptr, 0), &free);
+    return folder ? std::string(folder.get()) : std::string();
+}
+
+bool LinuxFileSystem::folderExists(const std::string& path) const {
+    struct stat status {};
+    return !path.empty() && stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::optional<std::string> LinuxFileSystem::readWholeFile(const std::string& path) const {
+    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) return std::nullopt;
+    struct stat status {};
+    if (fstat(file.get(), &status) != 0 || S_ISDIR(status.st_mode)) return std::nullopt;
+    // Read straight into the text, sized from the file; a file that grows
+    // meanwhile is read on to its end.
+    std::string content(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == content.size()) content.resize(content.size() + (1 << 16));
+        const ssize_t now = read(file.get(), content.data() + filled, content.size() - filled);
+        if (now < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        if (now == 0) break;
+        filled += static_cast<std::size_t>(now);
+    }
+    content.resize(filled);
+    return content;
+}
+
+bool LinuxFileSystem::replaceFile(const std::string& path, const std::string& content) {
+    const std::string target = resolvedPath(path);
+    struct stat old {};
+    const bool existed = stat(target.c_str(), &old) == 0;
+    // A file its owner made read-only is not to be rewritten, although the
+    // rename would get past its mode.
+    if (existed && access(target.c_str(), W_OK) != 0) return false;
+    return replaceFileAtomically(target, content, existed ? (old.st_mode & 07777) : 0644);
+}
+
+bool LinuxFileSystem::deleteFile(const std::string& path) {
+    return unlink(path.c_str()) == 0;
+}
+
+std::string LinuxFileSystem::readProfileString(const std::string& path, const std::string& section,
+                                               const std::string& key,
+                                               const std::string& defaultValue,
+                                               std::size_t bufferSize) const {
+    const auto text = readWholeFile(path);
+    if (!text) return defaultValue.substr(0, bufferSize ? bufferSize - 1 : 0);
+    return profileStringFromText(*text, section, key, defaultValue, bufferSize);
+}
+
+}  // namespace zn
