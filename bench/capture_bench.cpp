@@ -43,7 +43,7 @@ public:
                  "/opt/znvault/znvault",
                  {}},
                 view_),
-          capture_(form_, view_, {pages, windows_, shell_, beep, messages, chooser, loop_}) {
+          capture_(form_, view_, {pages, windows_, shell_, beep, messages, chooser, pump_}) {
         const std::string verifier = zn::MakeVerifier(kBenchPassword);
         auto vaultKey = registry_->openKey(zn::RegRoot::CurrentUser, zn::kVaultKeyPath, true);
         vaultKey->writeString(zn::kPasswordValue, verifier);
@@ -92,7 +92,7 @@ private:
     RecordingShell shell_;
     FakeMainWindowView view_;
     FakeWindowList windows_;
-    CountingMessageLoop loop_;
+    CountingPump pump_;
     zn::TForm1 form_;
     zn::PageCapture capture_;
 };

@@ -127,7 +127,7 @@ void PageCapture::windowScan() {
     if (const WindowHandle window = services_.windows.findWindow(line->title))
         services_.windows.visitDescendants(
             window, [this](const std::string& text) { return childWindowVisit(text); });
-    services_.messageLoop.processWaitingMessages();
+    services_.messagePump.processWaitingMessages();
 }
 
 bool PageCapture::childWindowVisit(const std::string& text) {

@@ -13,7 +13,7 @@
 #include "capture/windows_list.h"
 #include "platform/beep.h"
 #include "platform/message_boxes.h"
-#include "platform/message_loop.h"
+#include "platform/message_pump.h"
 #include "platform/page_query.h"
 #include "platform/shell.h"
 #include "platform/window_list.h"
@@ -41,7 +41,7 @@ struct CaptureServices {
     Beep& beep;
     MessageBoxes& messages;
     ChooserDialog& chooser;
-    MessageLoop& messageLoop;
+    MessagePump& messagePump;
 };
 
 class PageCapture {

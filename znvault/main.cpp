@@ -11,8 +11,8 @@
 #include "capture/qt/chooser_view.h"
 #include "desktop/qt/tray_menu.h"
 #include "desktop/system_tray.h"
-#include "platform/linux/browser_page_query.h"
 #include "import/qt/qt_import_dialogs.h"
+#include "platform/linux/browser_page_query.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/locale_collation.h"
 #include "platform/linux/registry_location.h"
@@ -27,7 +27,6 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_folder_picker.h"
 #include "platform/qt/qt_message_boxes.h"
-#include "platform/qt/qt_message_loop.h"
 #include "platform/qt/qt_message_pump.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_timers.h"
@@ -91,14 +90,12 @@ int main(int argc, char** argv) {
     zn::RestoreWatcher trayRestore(window, [&tray] { tray.ApplicationRestore(); });
     zn::QtChooserDialog chooser;
     zn::QtBeep beep;
-    zn::QtMessageLoop messageLoop;
+    zn::QtMessagePump pump;
     zn::BrowserPageQuery pages;
     zn::X11WindowList windows;
-    zn::PageCapture capture(form, window,
-                            {pages, windows, shell, beep, messages, chooser, messageLoop});
+    zn::PageCapture capture(form, window, {pages, windows, shell, beep, messages, chooser, pump});
     form.setCaptureAction([&capture] { capture.captureCurrentPage(); });
     zn::LinuxFileSystem files;
-    zn::QtMessagePump pump;
     zn::QtFolderPicker folderPicker;
     zn::QtImportDialogs importDialogs(messages, folderPicker);
     form.setImportPorts({files, pump, folderPicker, importDialogs, zn::defaultBookmarkFolder()});

@@ -23,7 +23,7 @@ protected:
         if (!capture_ || captureForm_ != form.get()) {
             capture_ = std::make_unique<PageCapture>(
                 *form, view,
-                CaptureServices{pages, windows, shell, beep, messages, chooser, messageLoop});
+                CaptureServices{pages, windows, shell, beep, messages, chooser, messagePump});
             captureForm_ = form.get();
             form->setCaptureAction([this] { capture_->captureCurrentPage(); });
         }
@@ -64,7 +64,7 @@ protected:
     FakeWindowList windows;
     CountingBeep beep;
     FakeChooser chooser;
-    CountingMessageLoop messageLoop;
+    CountingPump messagePump;
 
 private:
     std::unique_ptr<PageCapture> capture_;
@@ -302,7 +302,7 @@ TEST_F(Capture, TheCandidateIsTheChildAfterTheFirstKeyword) {
         EXPECT_EQ(capture().candidateText(), keywordCase.candidate) << keywordCase.name;
         EXPECT_EQ(windows.visitedTexts.size(), keywordCase.visited) << keywordCase.name;
     }
-    EXPECT_EQ(messageLoop.count, 6);
+    EXPECT_EQ(messagePump.calls, 6);
 }
 
 TEST_F(Capture, TheFrontmostMatchIsScannedAndNothingLeaksIntoTheNextScan) {

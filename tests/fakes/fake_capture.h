@@ -13,10 +13,10 @@
 
 #include "capture/chooser.h"
 #include "platform/beep.h"
-#include "platform/message_loop.h"
 #include "platform/page_query.h"
 #include "platform/tray_icon.h"
 #include "platform/window_list.h"
+#include "tests/fakes/counting_pump.h"
 
 namespace zn::testing {
 
@@ -85,12 +85,6 @@ public:
     }
     int count = 0;
     std::function<void()> onPlay;
-};
-
-class CountingMessageLoop : public MessageLoop {
-public:
-    void processWaitingMessages() override { ++count; }
-    int count = 0;
 };
 
 // What the next chooser does: the boxes it ticks and whether OK is pressed.

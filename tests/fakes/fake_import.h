@@ -11,23 +11,9 @@
 
 #include "import/import_dialog.h"
 #include "platform/linux/linux_file_system.h"
+#include "tests/fakes/counting_pump.h"
 
 namespace zn::testing {
-
-class CountingPump : public MessagePump {
-public:
-    void processWaitingMessages() override {
-        ++calls;
-        if (inputHeld > 0) ++callsWithInputHeld;
-        if (duringNext) duringNext();
-    }
-    void holdUserInput(bool hold) override { inputHeld += hold ? 1 : -1; }
-
-    int calls = 0;
-    int callsWithInputHeld = 0;
-    int inputHeld = 0;
-    std::function<void()> duringNext;
-};
 
 class ScriptedFolderPicker : public FolderPicker {
 public:
