@@ -15,6 +15,11 @@ std::string_view trimControls(std::string_view text) {
 }  // namespace
 
 std::optional<std::string> addressOfLine(std::string_view line) {
+    if (const auto address = addressInLine(line)) return std::string(*address);
+    return std::nullopt;
+}
+
+std::optional<std::string_view> addressInLine(std::string_view line) {
     const std::string_view trimmed = trimControls(line);
     if (trimmed.substr(0, kAddressPrefix.size()) != kAddressPrefix) return std::nullopt;
     if (trimmed.size() <= kAddressPrefix.size() + 1) return std::nullopt;
@@ -22,7 +27,7 @@ std::optional<std::string> addressOfLine(std::string_view line) {
         trimmed.substr(kAddressPrefix.size(), trimmed.size() - kAddressPrefix.size() - 1);
     const std::size_t quote = rest.find('"');
     if (quote == std::string_view::npos) return std::nullopt;
-    return std::string(rest.substr(0, quote));
+    return rest.substr(0, quote);
 }
 
 TextLines splitTextLines(std::string_view bytes) {

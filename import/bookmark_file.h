@@ -20,6 +20,8 @@ inline constexpr std::string_view kAddressPrefix = "<DT><A HREF=\"";
 // The line's last character (after trimming) is never searched for the
 // closing quote.
 std::optional<std::string> addressOfLine(std::string_view line);
+// The same address as a view into the line, with nothing copied.
+std::optional<std::string_view> addressInLine(std::string_view line);
 
 // The text of a file read as lines. A zero byte ends the text; what follows
 // from that byte on is kept aside so that a rewrite can keep it unchanged.

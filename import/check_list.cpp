@@ -1,6 +1,7 @@
 #include "import/check_list.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -68,12 +69,30 @@ void CheckList::sortItems() {
                    (shared + b < key.size() ? static_cast<unsigned char>(key[shared + b]) : 0u);
         order[i] = {head, i};
     }
-    // Equal keys keep their order.
-    std::sort(order.begin(), order.end(), [&](const Ranked& a, const Ranked& b) {
-        if (a.head != b.head) return a.head < b.head;
-        const int compared = keyOf(a.index).compare(keyOf(b.index));
-        return compared != 0 ? compared < 0 : a.index < b.index;
-    });
+    // The heads put in order a byte at a time, the last byte first: each pass
+    // keeps the order of the one before, so equal heads stay in item order.
+    // A byte that is the same in every head needs no pass.
+    std::vector<Ranked> spare(order.size());
+    for (unsigned shift = 0; shift < 64; shift += 8) {
+        std::array<std::size_t, 257> starts{};
+        for (const Ranked& ranked : order) ++starts[((ranked.head >> shift) & 0xFF) + 1];
+        if (std::find(starts.begin(), starts.end(), order.size()) != starts.end()) continue;
+        for (std::size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+        for (const Ranked& ranked : order) spare[starts[(ranked.head >> shift) & 0xFF]++] = ranked;
+        order.swap(spare);
+    }
+    // Items of equal heads are then settled by their whole keys; equal keys
+    // keep their order.
+    for (auto run = order.begin(); run != order.end();) {
+        auto end = run + 1;
+        while (end != order.end() && end->head == run->head) ++end;
+        if (end - run > 1)
+            std::sort(run, end, [&](const Ranked& a, const Ranked& b) {
+                const int compared = keyOf(a.index).compare(keyOf(b.index));
+                return compared != 0 ? compared < 0 : a.index < b.index;
+            });
+        run = end;
+    }
     std::vector<CheckListItem> sorted;
     sorted.reserve(items_.size());
     for (const Ranked& ranked : order) sorted.push_back(std::move(items_[ranked.index]));

@@ -77,11 +77,14 @@ void TwImport::BitBtn7Click() {
     }
     CheckListBox1.clear();
     changed(ImportListId::Addresses);
-    const TextLines text = readTextFile(services_.ports.files, ListBox2[*ListBox2Selected]);
+    // The lines are looked at where they lie in the file's text: only the
+    // addresses are copied out, not every line of a file that may be large.
+    const std::string bytes = readWholeTextFile(services_.ports.files, ListBox2[*ListBox2Selected]);
     std::vector<CheckListItem> addresses;
-    for (const std::string& line : text.lines)
-        if (auto address = addressOfLine(line))
-            addresses.push_back({std::move(*address), 0, false});
+    forEachTextLine(bytes, [&](std::string_view line) {
+        if (const auto address = addressInLine(line))
+            addresses.push_back({std::string(*address), 0, false});
+    });
     CheckListBox1.assign(std::move(addresses));
     CheckListBox1.setSorted();
     changed(ImportListId::Addresses);

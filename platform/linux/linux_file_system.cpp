@@ -105,9 +105,10 @@ std::optional<std::string> LinuxFileSystem::readWholeFile(const std::string& pat
     if (file.get() < 0) return std::nullopt;
     struct stat status {};
     if (fstat(file.get(), &status) != 0 || S_ISDIR(status.st_mode)) return std::nullopt;
-    // Read straight into the text, sized from the file; a file that grows
-    // meanwhile is read on to its end.
-    std::string content(static_cast<std::size_t>(status.st_size), '\0');
+    // Read straight into the text, sized from the file with one byte to spare,
+    // so that the read finding the end needs no larger (copied) text; a file
+    // that grows meanwhile is read on to its end.
+    std::string content(static_cast<std::size_t>(status.st_size) + 1, '\0');
     std::size_t filled = 0;
     for (;;) {
         if (filled == content.size()) content.resize(content.size() + (1 << 16));
