@@ -10,6 +10,7 @@
 
 int main() {
     using namespace zn;
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line as it happens
     testing::FakeRegistry registry;
     testing::FakeMessageBoxes messages;
     testing::FakeDialogs dialogs;

@@ -25,6 +25,7 @@ public:
 
 int main() {
     using namespace zn;
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line as it happens
     testing::FakeServices services;
     testing::FakeMainWindowView view;
     TForm1 form(services.services("C:\\znvault.exe"), view);
