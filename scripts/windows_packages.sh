@@ -4,5 +4,4 @@
 ZINTREL_WINDOWS_PACKAGES=(
     cmake g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     libgtest-dev wine wine64 xvfb xdotool x11-utils imagemagick
-    xauth  # xvfb-run, which gives the window tests a display
 )
