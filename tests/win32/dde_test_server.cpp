@@ -7,8 +7,9 @@
 // --silent: it takes the conversation but holds the request unanswered, as a
 // browser that hangs would. Prints "ready" once the service is registered,
 // then serves until it is ended.
-#include <ddeml.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <ddeml.h>
 
 #include <cstdio>
 #include <cstring>
