@@ -10,28 +10,13 @@
 #include "capture/win32/chooser_window.h"
 #include "platform/win32/dde_page_query.h"
 #include "platform/win32/win32_message_pump.h"
+#include "platform/win32/win32_services.h"
 #include "platform/win32/win32_window_list.h"
 
 namespace zn::testing {
 namespace {
 
 using win32::DdePageQuery;
-
-// One argument of a command line, as the C runtime reads it back.
-std::string commandLineArgument(const std::string& argument) {
-    std::string result = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        result.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        result += c;
-    }
-    return result.append(2 * backslashes, '\\') + '"';
-}
 
 // dde_test_server.exe (in bin/ beside the tests' folder) serving until this
 // object goes; ready once it has registered its service.
@@ -44,9 +29,9 @@ public:
         program.erase(program.find_last_of('\\'));
         program.erase(program.find_last_of('\\') + 1);
         program += "bin\\dde_test_server.exe";
-        std::string commandLine = commandLineArgument(program);
+        std::string commandLine = win32::quotedArgument(program);
         for (const std::string& argument : arguments)
-            commandLine += ' ' + commandLineArgument(argument);
+            commandLine += ' ' + win32::quotedArgument(argument);
 
         SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
         HANDLE readEnd = nullptr, writeEnd = nullptr;
