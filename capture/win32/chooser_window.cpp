@@ -3,22 +3,11 @@
 #include <commctrl.h>
 
 namespace zn::win32 {
+using namespace chooser_layout;
+
 namespace {
 
 constexpr const char* kClassName = "ZintrelTwBoth";
-// The window is 516 x 224; what follows is in client pixels.
-constexpr int kWidth = 516;
-constexpr int kHeight = 224;
-constexpr int kClientWidth = 508;
-constexpr int kLabelTop = 10;
-constexpr int kLabelHeight = 40;
-constexpr int kBoxLeft = 16;
-constexpr int kBoxTops[] = {56, 88, 120};
-constexpr int kBoxWidth = kClientWidth - 2 * kBoxLeft;
-constexpr int kBoxHeight = 24;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 28;
-constexpr int kButtonTop = 154;
 constexpr int kLabelId = 100;
 
 // "&" in an address is text, not the mark of a keyboard shortcut.
@@ -35,7 +24,7 @@ std::string withoutShortcutMarks(const std::string& text) {
 
 ChooserWindow::ChooserWindow(HWND owner) : owner_(owner) {
     create(kClassName, kChooserCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-           WS_EX_DLGMODALFRAME, RECT{0, 0, kWidth, kHeight}, owner);
+           WS_EX_DLGMODALFRAME, RECT{0, 0, kWindowWidth, kWindowHeight}, owner);
     addControl("STATIC", std::string(kChooserFirstLine) + "\r\n" + kChooserSecondLine,
                SS_CENTER | SS_NOPREFIX, RECT{0, kLabelTop, kClientWidth, kLabelTop + kLabelHeight},
                kLabelId);
