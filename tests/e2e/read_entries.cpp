@@ -19,9 +19,7 @@ int main(int argc, char** argv) {
     }
     try {
 #ifdef _WIN32
-        // The registry of the Windows, or the Wine prefix, it runs in.
-        zn::win32::Win32Registry windowsRegistry;
-        zn::Registry* const registry = &windowsRegistry;
+        const auto registry = std::make_unique<zn::win32::Win32Registry>();
 #else
         const auto registry = zn::SqliteRegistry::open(zn::registryLocation().string());
 #endif
