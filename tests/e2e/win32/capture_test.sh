@@ -43,11 +43,13 @@ answer_box() {
     wait_gone "^$1\$"
 }
 
-first_run "$PASSWORD"
+# The browsers start first: Wine's own start-up is then over before the
+# program's first-run dialogs are waited for.
 scenario=${1:?scenario}
 case "$scenario" in
 iexplore)
     serve IExplore "$SITE" "$TITLE"
+    first_run "$PASSWORD"
     capture
     answer_box Information
     eventually 10 has_entry "$SITE	$TITLE		" || fail "the page was not stored: $(stored)"
@@ -60,6 +62,7 @@ iexplore)
 chooser)
     serve Netscape "$OTHER_SITE" "$OTHER_TITLE"
     serve IExplore "$SITE" "$TITLE"
+    first_run "$PASSWORD"
     capture
     chooser=$(wait_window '^Select Bookmark to Add$' 30)
     focus "$chooser"
