@@ -76,15 +76,15 @@ void appendUtf8(std::string& out, std::uint32_t code) {
     }
 }
 
-// Folds the letters A to Z of bytes to lower case in place, eight bytes at a
-// time; false, with the bytes in some state between, when one is not ASCII.
-bool foldAsciiLetters(char* bytes, std::size_t size) {
+// Copies ASCII text with the letters A to Z folded to lower case, eight bytes
+// at a time; false, with the copy left unfinished, at a byte beyond ASCII.
+bool copyFoldingAsciiLetters(const char* from, char* to, std::size_t size) {
     constexpr std::uint64_t ones = 0x0101010101010101u;
     constexpr std::uint64_t highs = 0x80u * ones;
     std::size_t i = 0;
     for (; i + 8 <= size; i += 8) {
         std::uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
+        std::memcpy(&word, from + i, 8);
         if (word & highs) return false;
         // Each byte is below 0x80, so no sum carries into the next byte: the
         // high bit of the first sum says "at least A", that of the second
@@ -92,12 +92,12 @@ bool foldAsciiLetters(char* bytes, std::size_t size) {
         const std::uint64_t atLeastA = word + (0x80u - 'A') * ones;
         const std::uint64_t beyondZ = word + (0x80u - 'Z' - 1) * ones;
         word |= ((atLeastA ^ beyondZ) & highs) >> 2;  // 0x20 on each capital
-        std::memcpy(bytes + i, &word, 8);
+        std::memcpy(to + i, &word, 8);
     }
     for (; i < size; ++i) {
-        char& c = bytes[i];
+        const char c = from[i];
         if (static_cast<unsigned char>(c) >= 0x80) return false;
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        to[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
     return true;
 }
@@ -141,8 +141,8 @@ std::string LocaleCollation::sortKeyIgnoringCase(const std::string& text) const 
 void LocaleCollation::appendSortKeyIgnoringCase(std::string_view text, std::string& keys) const {
     if (codePointOrder_) {
         const std::size_t start = keys.size();
-        keys += text;
-        if (foldAsciiLetters(keys.data() + start, text.size())) return;
+        keys.resize(start + text.size());
+        if (copyFoldingAsciiLetters(text.data(), keys.data() + start, text.size())) return;
         // UTF-8 keeps the code points' order in its bytes.
         keys.resize(start);
         for (const wchar_t character : widen(text, locale_))
