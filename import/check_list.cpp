@@ -80,30 +80,51 @@ void CheckList::sortItems() {
                 .first -
             a.begin());
     }
-    struct Ranked {
-        std::uint64_t head;
-        std::uint32_t index;
-    };
-    // Each head's bytes are counted as it is made, all eight positions at once.
-    std::array<std::array<std::size_t, 256>, 8> counts{};
-    std::vector<Ranked> order(items_.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i) {
+    // The eight bytes after the shared start, zeros past a key's end.
+    const auto headOf = [&](std::uint32_t i) {
+        std::array<unsigned char, 8> head{};
         const auto key = keyOf(i);
-        unsigned char bytes[8] = {};
         if (key.size() > shared)
-            std::memcpy(bytes, key.data() + shared, std::min<std::size_t>(8, key.size() - shared));
-        std::uint64_t head = 0;
-        for (std::size_t b = 0; b < 8; ++b) {
-            ++counts[7 - b][bytes[b]];
-            head = (head << 8) | bytes[b];
-        }
-        order[i] = {head, i};
+            std::memcpy(head.data(), key.data() + shared,
+                        std::min<std::size_t>(head.size(), key.size() - shared));
+        return head;
+    };
+    std::array<std::array<bool, 256>, 8> found{};
+    for (std::uint32_t i = 0; i < items_.size(); ++i) {
+        const auto head = headOf(i);
+        for (std::size_t b = 0; b < head.size(); ++b) found[b][head[b]] = true;
     }
-    // The heads put in order a byte at a time, the last byte first: each pass
-    // keeps the order of the one before, so equal heads stay in item order.
-    // A byte that is the same in every head needs no pass.
-    std::vector<Ranked> spare(order.size());
-    for (unsigned pass = 0; pass < 8; ++pass) {
+    // A position of the head holds few of the 256 byte values (digits, say):
+    // each byte counts as its rank among those found there, and the ranks
+    // make one mixed-radix number, which orders as the bytes do. As many
+    // positions as fit in 32 bits take part; the index fills the other 32.
+    std::array<std::array<std::uint32_t, 256>, 8> ranks{};
+    std::array<std::uint32_t, 8> radix{};
+    std::size_t positions = 0;
+    std::uint64_t range = 1;
+    for (; positions < found.size(); ++positions) {
+        std::uint32_t distinct = 0;
+        for (std::size_t value = 0; value < 256; ++value)
+            if (found[positions][value]) ranks[positions][value] = distinct++;
+        if (range * distinct > (std::uint64_t{1} << 32)) break;
+        radix[positions] = distinct;
+        range *= distinct;
+    }
+    // The ranked heads are then put in order a byte at a time, the lowest
+    // byte first: each pass keeps the order of the one before, so equal heads
+    // stay in item order. A byte that is the same in every head needs no pass.
+    std::array<std::array<std::size_t, 256>, 4> counts{};
+    std::vector<std::uint64_t> order(items_.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) {
+        const auto head = headOf(i);
+        std::uint32_t ranked = 0;
+        for (std::size_t b = 0; b < positions; ++b) ranked = ranked * radix[b] + ranks[b][head[b]];
+        for (std::size_t pass = 0; pass < counts.size(); ++pass)
+            ++counts[pass][(ranked >> (8 * pass)) & 0xFF];
+        order[i] = (std::uint64_t{ranked} << 32) | i;
+    }
+    std::vector<std::uint64_t> spare(order.size());
+    for (std::size_t pass = 0; pass < counts.size(); ++pass) {
         const auto& count = counts[pass];
         if (std::find(count.begin(), count.end(), order.size()) != count.end()) continue;
         std::array<std::size_t, 256> starts;
@@ -112,25 +133,26 @@ void CheckList::sortItems() {
             starts[b] = start;
             start += count[b];
         }
-        const unsigned shift = pass * 8;
-        for (const Ranked& ranked : order) spare[starts[(ranked.head >> shift) & 0xFF]++] = ranked;
+        const std::size_t shift = 32 + 8 * pass;
+        for (const std::uint64_t ranked : order) spare[starts[(ranked >> shift) & 0xFF]++] = ranked;
         order.swap(spare);
     }
     // Items of equal heads are then settled by their whole keys; equal keys
     // keep their order.
+    const auto indexOf = [](std::uint64_t ranked) { return static_cast<std::uint32_t>(ranked); };
     for (auto run = order.begin(); run != order.end();) {
         auto end = run + 1;
-        while (end != order.end() && end->head == run->head) ++end;
+        while (end != order.end() && (*end >> 32) == (*run >> 32)) ++end;
         if (end - run > 1)
-            std::sort(run, end, [&](const Ranked& a, const Ranked& b) {
-                const int compared = keyOf(a.index).compare(keyOf(b.index));
-                return compared != 0 ? compared < 0 : a.index < b.index;
+            std::sort(run, end, [&](std::uint64_t a, std::uint64_t b) {
+                const int compared = keyOf(indexOf(a)).compare(keyOf(indexOf(b)));
+                return compared != 0 ? compared < 0 : indexOf(a) < indexOf(b);
             });
         run = end;
     }
     std::vector<CheckListItem> sorted;
     sorted.reserve(items_.size());
-    for (const Ranked& ranked : order) sorted.push_back(items_[ranked.index]);
+    for (const std::uint64_t ranked : order) sorted.push_back(items_[indexOf(ranked)]);
     items_ = std::move(sorted);
 }
 
