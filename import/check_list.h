@@ -24,6 +24,9 @@ struct CheckListItem {
 class CheckList {
 public:
     explicit CheckList(const TextCollation& collation) : collation_(collation) {}
+    // A copy's items would point into this list's texts.
+    CheckList(const CheckList&) = delete;
+    CheckList& operator=(const CheckList&) = delete;
 
     const std::vector<CheckListItem>& items() const { return items_; }
     std::size_t size() const { return items_.size(); }
