@@ -7,6 +7,8 @@
 #include <cwctype>
 #include <string>
 
+#include "platform/utf8.h"
+
 namespace zn {
 namespace {
 
@@ -56,24 +58,6 @@ std::string foldedText(std::string_view text, locale_t locale) {
     }
     uselocale(previous);
     return folded;
-}
-
-void appendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // Copies ASCII text with the letters A to Z folded to lower case, eight bytes
@@ -146,8 +130,8 @@ void LocaleCollation::appendSortKeyIgnoringCase(std::string_view text, std::stri
         // UTF-8 keeps the code points' order in its bytes.
         keys.resize(start);
         for (const wchar_t character : widen(text, locale_))
-            appendUtf8(keys, static_cast<std::uint32_t>(
-                                 towlower_l(static_cast<wint_t>(character), locale_)));
+            appendUtf8(keys,
+                       static_cast<char32_t>(towlower_l(static_cast<wint_t>(character), locale_)));
         return;
     }
     // The text with its letters folded, back in the user's character set, then
