@@ -30,7 +30,11 @@ void writeAllEntries(Registry& registry, const std::string& key,
         value.data.push_back('\0');  // as encodeStringData, without a copy
         return value;
     };
-    for (const auto& entry : entries) add(enciphered(JoinRecord(entry)));
+    std::string record;  // one buffer for the whole list
+    for (const auto& entry : entries) {
+        JoinRecordInto(entry, record);
+        add(enciphered(record));
+    }
     // Renumbered after the rows so that they can never collide with a row's name.
     for (const auto& record : unread.unsplitRecords) add(enciphered(record));
     for (const auto& value : unread.undeciphered) add(value);

@@ -24,11 +24,17 @@ bool cutAt(std::string_view& rest, std::string_view separator, std::string_view&
 
 std::string JoinRecord(const BookmarkEntry& entry) {
     std::string record;
+    JoinRecordInto(entry, record);
+    return record;
+}
+
+void JoinRecordInto(const BookmarkEntry& entry, std::string& record) {
+    record.clear();
     record.reserve(entry.site.size() + entry.description.size() + entry.userName.size() +
                    entry.password.size() + 3 * kSeparatorLength);
     record.append(entry.site).append(kSiteEnd).append(entry.description);
     record.append(kDescriptionEnd).append(entry.userName).append(kUserNameEnd);
-    return record.append(entry.password);
+    record.append(entry.password);
 }
 
 std::optional<BookmarkEntry> SplitRecord(const std::string& record) {

@@ -19,6 +19,8 @@ struct BookmarkEntry {
 };
 
 std::string JoinRecord(const BookmarkEntry& entry);
+// The same into record, whose buffer is reused.
+void JoinRecordInto(const BookmarkEntry& entry, std::string& record);
 // Nothing when the record holds no "|||".
 std::optional<BookmarkEntry> SplitRecord(const std::string& record);
 

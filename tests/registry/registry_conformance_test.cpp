@@ -212,6 +212,7 @@ TYPED_TEST(RegistryConformance, SaveFailingHalfWayLeavesThePreviousList) {
                                               {"https://b.example/", "B", "", ""}};
     saveAllEntries(this->registry(), sampleVerifier(), previous, {});
     std::vector<BookmarkEntry> longer = previous;
+    longer[0].description = "Z";  // the same length: overwritten in place, and undone too
     for (int i = 0; i < 5; ++i)
         longer.push_back({"https://n" + std::to_string(i) + ".example/", "", "", ""});
 
@@ -251,6 +252,10 @@ TYPED_TEST(RegistryConformance, ReplaceContentsLeavesExactlyTheGivenValues) {
          {{"a", text("1")}, {"b", text("2")}, {"c", text("3")}},
          {{"a", text("1")}, {"b", text("9")}},
          {{"a", text("1")}, {"b", text("9")}}},
+        {"every value changed, lengths kept",
+         {{"a", text("1")}, {"b", text("22")}, {"c", {RegType::Binary, "3"}}},
+         {{"a", text("9")}, {"b", text("88")}, {"c", {RegType::Binary, "7"}}},
+         {{"a", text("9")}, {"b", text("88")}, {"c", {RegType::Binary, "7"}}}},
         {"more",
          {{"a", text("1")}},
          {{"a", text("1")}, {"b", text("2")}},
