@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -87,8 +88,13 @@ constexpr const char* kSelectStoredValues =
     "SELECT id, folded, name, type, data FROM registry_values WHERE +key_id = ? ORDER BY id";
 constexpr const char* kUpdateValue =
     "UPDATE registry_values SET name = ?, type = ?, data = ? WHERE id = ?";
-constexpr const char* kUpdateValueData =
-    "UPDATE registry_values SET type = ?, data = ? WHERE id = ?";
+// Rewrites the data of every row given by zn_replacement(id), the rows
+// between the two ids, in one statement: a statement per row costs several
+// times the row's own work. OR FAIL needs no statement journal; the write
+// step around it undoes a failure whole.
+constexpr const char* kReplaceValuesData =
+    "UPDATE OR FAIL registry_values SET data = zn_replacement(id) "
+    "WHERE id BETWEEN ? AND ? AND zn_replacement(id) NOT NULL";
 constexpr const char* kDeleteValuesFrom =
     "DELETE FROM registry_values WHERE key_id = ? AND id >= ?";
 
@@ -477,7 +483,13 @@ public:
           db_(std::move(db)),
           mirror_(std::move(mirror)),
           keyIds_(std::random_device{}()),
-          readOnly_(readOnly) {}
+          readOnly_(readOnly) {
+        // Only our own statements may call it: never a trigger or a view.
+        const int code = sqlite3_create_function_v2(db_.get(), "zn_replacement", 1,
+                                                    SQLITE_UTF8 | SQLITE_DIRECTONLY, this,
+                                                    replacementData, nullptr, nullptr, nullptr);
+        if (code != SQLITE_OK) throw storeFailure(path_, "open", {code, sqlite3_errmsg(db_.get())});
+    }
 
     const std::string& path() const { return path_; }
     sqlite3* db() const { return db_.get(); }
@@ -594,10 +606,10 @@ public:
         struct Change {
             KeyId id;
             const NamedValue* value;
-            bool renamed;  // the same name in other letter case
         };
-        std::vector<Change> changed;
         std::vector<Change> overwritten;  // only the bytes change, not their length
+        std::vector<Change> rewritten;    // the data changes its length
+        std::vector<Change> changed;      // the type, or the name's letter case
         std::optional<KeyId> firstStale;
         std::size_t kept = 0;
         {
@@ -609,32 +621,42 @@ public:
                     break;
                 }
                 const NamedValue& wanted = values[kept++];
-                const bool renamed = select.view(2) != wanted.name;
-                const bool sameType = static_cast<RegType>(select.integer(3)) == wanted.value.type;
+                const Change change{select.integer(0), &wanted};
                 const std::string_view data = select.view(4);
-                if (!renamed && sameType && data.size() == wanted.value.data.size() &&
-                    select.isBlob(4)) {
-                    if (data != wanted.value.data)
-                        overwritten.push_back({select.integer(0), &wanted, false});
-                } else if (renamed || !sameType || data != wanted.value.data) {
-                    changed.push_back({select.integer(0), &wanted, renamed});
-                }
+                if (select.view(2) != wanted.name ||
+                    static_cast<RegType>(select.integer(3)) != wanted.value.type)
+                    changed.push_back(change);
+                else if (data == wanted.value.data)
+                    continue;
+                else if (data.size() == wanted.value.data.size() && select.isBlob(4))
+                    overwritten.push_back(change);
+                else
+                    rewritten.push_back(change);
             }
         }
         if (firstStale) query(kDeleteValuesFrom).bind(key).bind(*firstStale).run();
         if (!overwritten.empty()) {
             DataOverwriter overwriter(db());
-            for (const auto& change : overwritten) {
-                writing = change.value->name;
-                overwriter.write(change.id, change.value->value.data);
+            for (const auto& [id, wanted] : overwritten) {
+                writing = wanted->name;
+                overwriter.write(id, wanted->value.data);
             }
             overwriter.finish();
         }
-        for (const auto& [id, wanted, renamed] : changed) {
+        if (!rewritten.empty()) {
+            // The statement names no row: a failure names the first.
+            writing = rewritten.front().value->name;
+            replacements_.clear();
+            for (const auto& [id, wanted] : rewritten)
+                replacements_.emplace_back(id, &wanted->value.data);
+            query(kReplaceValuesData).bind(rewritten.front().id).bind(rewritten.back().id).run();
+            replacements_.clear();
+        }
+        for (const auto& [id, wanted] : changed) {
             writing = wanted->name;
-            auto update = query(renamed ? kUpdateValue : kUpdateValueData);
-            if (renamed) update.bindText(wanted->name);
-            update.bind(static_cast<KeyId>(wanted->value.type))
+            query(kUpdateValue)
+                .bindText(wanted->name)
+                .bind(static_cast<KeyId>(wanted->value.type))
                 .bindLastingBlob(wanted->value.data)
                 .bind(id)
                 .run();
@@ -812,6 +834,22 @@ private:
         for (auto it = tree.rbegin(); it != tree.rend(); ++it) query(kDeleteKey).bind(*it).run();
     }
 
+    // zn_replacement(id): the data replaceContents gives the row, or NULL
+    // for a row it leaves alone.
+    static void replacementData(sqlite3_context* context, int, sqlite3_value** arguments) {
+        const auto& replacements = static_cast<Store*>(sqlite3_user_data(context))->replacements_;
+        const KeyId id = sqlite3_value_int64(arguments[0]);
+        const auto found = std::lower_bound(
+            replacements.begin(), replacements.end(), id,
+            [](const auto& replacement, KeyId wanted) { return replacement.first < wanted; });
+        if (found == replacements.end() || found->first != id) return;  // NULL
+        const std::string& data = *found->second;
+        if (data.empty())
+            sqlite3_result_zeroblob(context, 0);  // still a blob, not NULL
+        else
+            sqlite3_result_blob64(context, data.data(), data.size(), SQLITE_STATIC);
+    }
+
     // Every write passes here first.
     void requireLiveBatch() const {
         if (readOnly_) throw readOnlyStore(path_);
@@ -875,6 +913,9 @@ private:
     bool inTransaction_ = false;
     std::set<std::string> pendingRunValues_;  // folded names
     std::optional<ValueSnapshot> snapshot_;
+    // What zn_replacement returns while replaceContents runs: row id and its
+    // new data, in ascending order of id.
+    std::vector<std::pair<KeyId, const std::string*>> replacements_;
 };
 
 namespace {
