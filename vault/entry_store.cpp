@@ -75,10 +75,11 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
             const bool terminated = !data.empty() && data.back() == '\0';
             if (cipher.decipherInto(data.substr(0, data.size() - (terminated ? 1 : 0)), record) &&
                 !record.empty()) {
-                if (auto entry = SplitRecord(record))
-                    loaded.entries.push_back(std::move(*entry));
-                else
+                // Split straight into the list: no entry is built only to be moved.
+                if (!SplitRecordInto(record, loaded.entries.emplace_back())) {
+                    loaded.entries.pop_back();
                     loaded.unread.unsplitRecords.push_back(record);
+                }
                 return;
             }
             loaded.stoppedAtInvalidValue = true;
