@@ -9,34 +9,27 @@ namespace {
 constexpr std::uint32_t kMultiplier = 134775813;  // 0x08088405
 constexpr char kMarker = '*';
 
-// Each byte wraps at 256 on its own. Eight bytes are worked at once in a
-// 64-bit word, the top bit of each byte apart, so that no carry or borrow
-// crosses into the next byte.
-constexpr std::uint64_t kTopBits = 0x8080808080808080;
-
-std::uint64_t addBytes(std::uint64_t a, std::uint64_t b) {
-    return ((a & ~kTopBits) + (b & ~kTopBits)) ^ ((a ^ b) & kTopBits);
-}
-
-std::uint64_t subtractBytes(std::uint64_t a, std::uint64_t b) {
-    return ((a | kTopBits) - (b & ~kTopBits)) ^ ((a ^ ~b) & kTopBits);
-}
+// Sixteen bytes are worked at once as a vector, each wrapping at 256 on its own.
+using ByteVector = unsigned char __attribute__((vector_size(16)));
 
 // out[i] = in[i] op shift[i] for `length` bytes.
 template <typename Op>
 void shiftBytes(unsigned char* out, const unsigned char* in, const unsigned char* shift,
                 std::size_t length, Op op) {
     std::size_t i = 0;
-    for (; i + 8 <= length; i += 8) {
-        std::uint64_t word = 0;
-        std::uint64_t by = 0;
-        std::memcpy(&word, in + i, 8);
-        std::memcpy(&by, shift + i, 8);
-        word = op(word, by);
-        std::memcpy(out + i, &word, 8);
+    for (; i + sizeof(ByteVector) <= length; i += sizeof(ByteVector)) {
+        ByteVector bytes;
+        ByteVector by;
+        std::memcpy(&bytes, in + i, sizeof bytes);
+        std::memcpy(&by, shift + i, sizeof by);
+        bytes = op(bytes, by);
+        std::memcpy(out + i, &bytes, sizeof bytes);
     }
     for (; i < length; ++i) out[i] = static_cast<unsigned char>(op(in[i], shift[i]));
 }
+
+constexpr auto addBytes = [](auto a, auto b) { return a + b; };
+constexpr auto subtractBytes = [](auto a, auto b) { return a - b; };
 
 }  // namespace
 

@@ -30,7 +30,11 @@ void writeAllEntries(Registry& registry, const std::string& key,
         value.data.push_back('\0');  // as encodeStringData, without a copy
         return value;
     };
-    for (const auto& entry : entries) add(enciphered(JoinRecord(entry)));
+    std::string record;  // one buffer for the whole list
+    for (const auto& entry : entries) {
+        JoinRecordInto(entry, record);
+        add(enciphered(record));
+    }
     // Renumbered after the rows so that they can never collide with a row's name.
     for (const auto& record : unread.unsplitRecords) add(enciphered(record));
     for (const auto& value : unread.undeciphered) add(value);
@@ -71,10 +75,11 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
             const bool terminated = !data.empty() && data.back() == '\0';
             if (cipher.decipherInto(data.substr(0, data.size() - (terminated ? 1 : 0)), record) &&
                 !record.empty()) {
-                if (auto entry = SplitRecord(record))
-                    loaded.entries.push_back(std::move(*entry));
-                else
+                // Split straight into the list: no entry is built only to be moved.
+                if (!SplitRecordInto(record, loaded.entries.emplace_back())) {
+                    loaded.entries.pop_back();
                     loaded.unread.unsplitRecords.push_back(record);
+                }
                 return;
             }
             loaded.stoppedAtInvalidValue = true;

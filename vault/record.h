@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zn {
 
@@ -19,7 +20,12 @@ struct BookmarkEntry {
 };
 
 std::string JoinRecord(const BookmarkEntry& entry);
+// The same into record, whose buffer is reused.
+void JoinRecordInto(const BookmarkEntry& entry, std::string& record);
 // Nothing when the record holds no "|||".
 std::optional<BookmarkEntry> SplitRecord(const std::string& record);
+// The same into entry, whose fields are overwritten; false, and entry left
+// unspecified, when the record holds no "|||".
+bool SplitRecordInto(std::string_view record, BookmarkEntry& entry);
 
 }  // namespace zn

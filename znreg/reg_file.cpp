@@ -13,10 +13,10 @@ constexpr std::string_view kRegedit5 = "Windows Registry Editor Version 5.00";
 constexpr const char* kLineEnd = "\r\n";
 // Hex lists are wrapped before this column, as the Windows tools do.
 constexpr std::size_t kWrapColumn = 76;
-// What the Windows registry holds: longer key names and deeper keys are not
-// created there, so a file carrying them would silently do less on Windows.
+// What the Windows registry holds: longer key names and deeper keys (than
+// the store's kMaxKeyDepth) are not created there, so a file carrying them
+// would silently do less on Windows.
 constexpr std::size_t kMaxKeyNameLength = 255;
-constexpr std::size_t kMaxKeyDepth = 512;
 
 struct RootSpelling {
     RegRoot root;
@@ -345,7 +345,9 @@ private:
             if (part.size() > kMaxKeyNameLength)
                 throw ParseError{"the key name \"" + shown(part) +
                                  "\" is longer than 255 characters"};
-            if (++depth > kMaxKeyDepth) throw ParseError{"a key nested deeper than 512 levels"};
+            if (++depth > kMaxKeyDepth)
+                throw ParseError{"a key nested deeper than " + std::to_string(kMaxKeyDepth) +
+                                 " levels"};
             if (!key.path.empty()) key.path += '\\';
             key.path += storeBytes(part, [&] { return "the key name \"" + shown(part) + "\""; });
             if (end == rest.npos) break;

@@ -248,6 +248,7 @@ TYPED_TEST(RegistryConformance, SaveFailingHalfWayLeavesThePreviousList) {
                                               {"https://b.example/", "B", "", ""}};
     saveAllEntries(this->registry(), sampleVerifier(), previous, {});
     std::vector<BookmarkEntry> longer = previous;
+    longer[0].description = "Z";  // the same length: overwritten in place, and undone too
     for (int i = 0; i < 5; ++i)
         longer.push_back({"https://n" + std::to_string(i) + ".example/", "", "", ""});
 
@@ -272,6 +273,19 @@ TYPED_TEST(RegistryConformance, KeysNestAtMost512LevelsAndADeeperOneWritesNothin
     EXPECT_EQ(this->registry().openKey(RegRoot::CurrentUser, "Other", false), nullptr);
 }
 
+// Values of other keys may lie between the rewritten ones in the store.
+TYPED_TEST(RegistryConformance, ReplaceContentsLeavesOtherKeysAlone) {
+    auto key = this->key("Rewritten");
+    auto other = this->key("Other");
+    key->writeString("a", "1");
+    other->writeString("x", "kept");
+    key->writeString("b", "2");
+    key->replaceContents({{"a", {RegType::String, "111"}}, {"b", {RegType::String, "222"}}});
+    EXPECT_EQ(key->readString("a"), "111");
+    EXPECT_EQ(key->readString("b"), "222");
+    EXPECT_EQ(other->readString("x"), "kept");
+}
+
 // What deleting a key and writing it afresh gives, whatever was there before.
 TYPED_TEST(RegistryConformance, ReplaceContentsLeavesExactlyTheGivenValues) {
     using Values = std::vector<NamedValue>;
@@ -287,6 +301,14 @@ TYPED_TEST(RegistryConformance, ReplaceContentsLeavesExactlyTheGivenValues) {
          {{"a", text("1")}, {"b", text("2")}, {"c", text("3")}},
          {{"a", text("1")}, {"b", text("9")}},
          {{"a", text("1")}, {"b", text("9")}}},
+        {"every value changed, lengths kept",
+         {{"a", text("1")}, {"b", text("22")}, {"c", {RegType::Binary, "3"}}},
+         {{"a", text("9")}, {"b", text("88")}, {"c", {RegType::Binary, "7"}}},
+         {{"a", text("9")}, {"b", text("88")}, {"c", {RegType::Binary, "7"}}}},
+        {"lengths changed, one value kept between",
+         {{"a", text("1")}, {"b", text("2")}, {"c", text("3")}, {"d", text("4")}},
+         {{"a", text("11")}, {"b", text("2")}, {"c", text("")}, {"d", text("444")}},
+         {{"a", text("11")}, {"b", text("2")}, {"c", text("")}, {"d", text("444")}}},
         {"more",
          {{"a", text("1")}},
          {{"a", text("1")}, {"b", text("2")}},
