@@ -29,6 +29,7 @@ AboutBoxWindow::AboutBoxWindow(TwAbout& logic, const HandlerDispatcher& dispatch
     HWND guide = addControl(
         RICHEDIT_CLASSA, "", WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
         RECT{10, 10, kClientWidth - 10, kClientHeight - 47}, kQuickStartGuide, WS_EX_CLIENTEDGE);
+    SendMessageA(guide, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(6, 6));
     // A rich-text control reads a text that starts "{\rtf" as formatted text.
     SendMessageA(guide, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kQuickStart));
     addControl("BUTTON", "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,

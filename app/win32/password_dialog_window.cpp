@@ -4,7 +4,7 @@ namespace zn::win32 {
 namespace {
 
 constexpr int kClientWidth = 360;
-constexpr int kClientHeight = 196;
+constexpr int kClientHeight = 180;
 
 }  // namespace
 
@@ -19,19 +19,19 @@ PasswordDialogWindow::PasswordDialogWindow(TwPassword& logic, const HandlerDispa
                "Please enter a unique password to access Zintrel. This password is used to "
                "encrypt your Zintrel for complete security.\r\n(Note: The password must be at "
                "least 5 characters.)",
-               SS_LEFT | SS_NOPREFIX, RECT{12, 38, 348, 100}, kWelcomeText);
-    addControl("STATIC", "Enter Password:", SS_LEFT, RECT{12, 111, 124, 127}, 0);
+               SS_LEFT | SS_NOPREFIX, RECT{12, 36, 348, 84}, kWelcomeText);
+    addControl("STATIC", "Enter Password:", SS_LEFT, RECT{12, 95, 124, 111}, 0);
     addControl("EDIT", "", WS_TABSTOP | WS_GROUP | ES_PASSWORD | ES_AUTOHSCROLL,
-               RECT{126, 108, 348, 129}, kFirstPasswordField, WS_EX_CLIENTEDGE);
-    addControl("STATIC", "Re-Enter Password:", SS_LEFT, RECT{12, 138, 124, 154}, 0);
+               RECT{126, 92, 348, 113}, kFirstPasswordField, WS_EX_CLIENTEDGE);
+    addControl("STATIC", "Re-Enter Password:", SS_LEFT, RECT{12, 122, 124, 138}, 0);
     addControl("EDIT", "", WS_TABSTOP | WS_GROUP | ES_PASSWORD | ES_AUTOHSCROLL,
-               RECT{126, 135, 348, 156}, kSecondPasswordField, WS_EX_CLIENTEDGE);
+               RECT{126, 119, 348, 140}, kSecondPasswordField, WS_EX_CLIENTEDGE);
     for (const int id : {kFirstPasswordField, kSecondPasswordField}) {
         SendMessageA(field(id), EM_SETPASSWORDCHAR, '*', 0);
         SendMessageA(field(id), EM_SETLIMITTEXT, 0, 0);
     }
     addControl("BUTTON", "OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
-               RECT{kClientWidth / 2 - 38, 164, kClientWidth / 2 + 38, 189}, IDOK);
+               RECT{kClientWidth / 2 - 38, 148, kClientWidth / 2 + 38, 173}, IDOK);
 }
 
 void PasswordDialogWindow::pressOk() {
