@@ -217,6 +217,11 @@ void MainWindowFrame::layOut() {
     const int width = client.right;
     const int height = client.bottom;
     if (width <= 0 || height <= 0) return;
+    // The lock panel's field and buttons span its width.
+    const int half = (width - 28) / 2;
+    place(passwordField(), 10, 28, width - 20, 22);
+    place(control(IDOK), 10, 60, half, 25);
+    place(control(IDCANCEL), width - 10 - half, 60, half, 25);
     // The list fills what the banner and the bottom bar leave.
     const int barTop = height - kBottomBarHeight;
     place(listView(), 0, kBannerHeight, width, barTop - kBannerHeight);
