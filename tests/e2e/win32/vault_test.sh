@@ -7,9 +7,18 @@ start_display
 SHOTS=${SCREENSHOT_DIR:-}
 VAULT_KEY='HKCU\SOFTWARE\Halvorn\Bookmarks'
 
+# Wine sees a key only when one of its windows has the keyboard focus; once
+# the vault hides, none has, and the hotkey that should bring it back would
+# never reach Wine. A Wine desktop window keeps the focus whatever shows in it.
+start_vault_on_desktop() {
+    wine explorer /desktop=zintrel,1024x768 "$ZNVAULT" "$@" >"$WORK/znvault.log" 2>&1 &
+    VAULT_PID=$!
+    PIDS+=("$VAULT_PID")
+}
+
 # A first start through the real dialogs, left showing the list panel.
 vault_first_run() {
-    start_vault
+    ${START:-start_vault}
     local dialog about offer
     dialog=$(wait_window '^Enter Password Information$' 30)
     [ -n "$SHOTS" ] && screenshot "$SHOTS/password-dialog.png"
@@ -42,17 +51,32 @@ first_run)
     echo "$run" | grep -qi 'znvault\.exe /S$' || fail "a wrong autostart command: $run"
     ;;
 hotkey_lock)
-    vault_first_run "s3cret-pass"
-    main=$(wait_window '^Zintrel$')
-    focus "$main"
+    START=start_vault_on_desktop vault_first_run "s3cret-pass"
+    desktop=$(wait_window 'Wine desktop$')
+    focus "$desktop"
     press ctrl+alt+p
     wait_gone '^Zintrel$'
     press ctrl+alt+p
-    lock=$(wait_window '^Enter Password$')
+    wait_window '^Enter Password$' >/dev/null
     [ -n "$SHOTS" ] && screenshot "$SHOTS/lock-panel.png"
-    focus "$lock"; type_text "s3cret-pass"; press Return
+    type_text "s3cret-pass"; press Return
     wait_window '^Zintrel$' >/dev/null
     wait_gone '^Enter Password$'
+    ;;
+session_end)
+    vault_first_run "s3cret-pass"
+    before=$(reg_query "$VAULT_KEY\\Bookmarks")
+    # Taken away behind the program's back: only a save at the end brings it back.
+    wine reg delete "$VAULT_KEY\\Bookmarks" /v Favorite0 /f >/dev/null 2>&1
+    reg_value "$VAULT_KEY\\Bookmarks" Favorite0 >/dev/null && fail "the row could not be taken away"
+    # Wine's end of the session asks every window, then tells it the session
+    # ends; its boot program would also start what the Run key names.
+    wine reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Bookmarks /f >/dev/null 2>&1
+    wine wineboot --end-session >/dev/null 2>&1 </dev/null &
+    wait_program_gone znvault.exe 20
+    no_window '^Confirm$' 1
+    after=$(reg_query "$VAULT_KEY\\Bookmarks")
+    [ "$after" = "$before" ] || fail "the entries were not saved at the end: $after"
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac
