@@ -6,7 +6,7 @@
 #pragma once
 
 #include <memory>
-#include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "app/main_window.h"
