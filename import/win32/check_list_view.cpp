@@ -1,6 +1,8 @@
 #include "import/win32/check_list_view.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace zn::win32 {
 namespace {
@@ -14,6 +16,8 @@ CheckListView::CheckListView(HWND list, const CheckList& items,
                              std::function<void(std::size_t, bool)> userTicked)
     : list_(list), items_(items), userTicked_(std::move(userTicked)) {
     ListView_SetExtendedListViewStyle(list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    // The check boxes' states come from the logic, as the texts do.
+    ListView_SetCallbackMask(list_, LVIS_STATEIMAGEMASK);
     RECT client{};
     GetClientRect(list_, &client);
     LVCOLUMNA column{};
@@ -24,64 +28,90 @@ CheckListView::CheckListView(HWND list, const CheckList& items,
 
 bool CheckListView::notify(const NMHDR& header, LRESULT& result) {
     if (header.hwndFrom != list_) return false;
-    if (header.code == LVN_GETDISPINFOA) {
-        auto& info = reinterpret_cast<NMLVDISPINFOA&>(const_cast<NMHDR&>(header));
-        const auto index = static_cast<std::size_t>(info.item.iItem);
-        if ((info.item.mask & LVIF_TEXT) && index < items_.size() && info.item.cchTextMax > 0) {
-            const std::string& text = items_[index].text;
-            const std::size_t length =
-                std::min(text.size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
-            std::memcpy(info.item.pszText, text.data(), length);
-            info.item.pszText[length] = '\0';
+    result = 0;
+    switch (header.code) {
+        case LVN_GETDISPINFOA: {
+            LVITEMA& item = reinterpret_cast<NMLVDISPINFOA&>(const_cast<NMHDR&>(header)).item;
+            const auto index = static_cast<std::size_t>(item.iItem);
+            if (index >= items_.size()) return true;
+            if ((item.mask & LVIF_TEXT) && item.cchTextMax > 0) {
+                const std::string& text = items_[index].text;
+                const std::size_t length =
+                    std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+                std::memcpy(item.pszText, text.data(), length);
+                item.pszText[length] = '\0';
+            }
+            if (item.mask & LVIF_STATE) {
+                item.state = (item.state & ~LVIS_STATEIMAGEMASK) |
+                             INDEXTOSTATEIMAGEMASK(items_[index].checked ? kTicked : kUnticked);
+                item.stateMask |= LVIS_STATEIMAGEMASK;
+            }
+            return true;
         }
-        result = 0;
-        return true;
+        case LVN_ITEMCHANGED: {
+            const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+            const UINT image = (change.uNewState & LVIS_STATEIMAGEMASK) >> 12;
+            if (change.iItem < 0 || !(change.uChanged & LVIF_STATE) ||
+                !((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) ||
+                (image != kUnticked && image != kTicked))
+                return true;
+            const auto index = static_cast<std::size_t>(change.iItem);
+            changedByControl_ = index;
+            tick(index, image == kTicked);
+            return true;
+        }
+        case NM_CLICK: {
+            const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(header);
+            LVHITTESTINFO hit{};
+            hit.pt = click.ptAction;
+            const int row = ListView_SubItemHitTest(list_, &hit);
+            const auto index = static_cast<std::size_t>(row);
+            const bool changedAlready = changedByControl_ == index;
+            changedByControl_.reset();
+            if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) && !changedAlready &&
+                index < items_.size())
+                tick(index, !items_[index].checked);
+            return true;
+        }
+        case LVN_KEYDOWN: {
+            const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+            changedByControl_.reset();
+            const int row = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+            if (key.wVKey != VK_SPACE || row < 0 || static_cast<std::size_t>(row) >= items_.size())
+                return true;
+            keyTick_ = {static_cast<std::size_t>(row),
+                        items_[static_cast<std::size_t>(row)].checked};
+            PostMessageA(GetParent(list_), kFinishKeyTick, 0, reinterpret_cast<LPARAM>(list_));
+            return true;
+        }
+        default:
+            return false;
     }
-    if (header.code == LVN_ITEMCHANGED) {
-        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-        const UINT image = (change.uNewState & LVIS_STATEIMAGEMASK) >> 12;
-        const bool tickMoved = (change.uChanged & LVIF_STATE) &&
-                               ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
-        const auto index = static_cast<std::size_t>(change.iItem);
-        if (!mirroring_ && tickMoved && change.iItem >= 0 && index < items_.size() &&
-            (image == kUnticked || image == kTicked) && items_[index].checked != (image == kTicked))
-            userTicked_(index, image == kTicked);
-        result = 0;
-        return true;
-    }
-    return false;
+}
+
+void CheckListView::finishKeyTick() {
+    const auto pending = std::exchange(keyTick_, std::nullopt);
+    // Toggled only when the control did not toggle it while handling the key.
+    if (pending && pending->first < items_.size() &&
+        items_[pending->first].checked == pending->second)
+        tick(pending->first, !pending->second);
+}
+
+void CheckListView::tick(std::size_t index, bool checked) {
+    if (index >= items_.size() || items_[index].checked == checked) return;
+    userTicked_(index, checked);
+    ListView_RedrawItems(list_, static_cast<int>(index), static_cast<int>(index));
 }
 
 void CheckListView::reload() {
-    mirroring_ = true;
-    // Drawn once, when all the items are in.
-    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(list_);
-    ListView_SetItemCount(list_, static_cast<int>(items_.size()));
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.pszText = LPSTR_TEXTCALLBACKA;
-    for (std::size_t index = 0; index < items_.size(); ++index) {
-        item.iItem = static_cast<int>(index);
-        SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        if (items_[index].checked) showTick(index);
-    }
-    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    changedByControl_.reset();
+    keyTick_.reset();
+    ListView_SetItemCountEx(list_, static_cast<int>(items_.size()), 0);
     InvalidateRect(list_, nullptr, TRUE);
-    mirroring_ = false;
 }
 
 void CheckListView::tickChanged(std::size_t index) {
-    mirroring_ = true;
-    showTick(index);
-    mirroring_ = false;
-}
-
-void CheckListView::showTick(std::size_t index) {
-    if (index >= items_.size()) return;
-    ListView_SetItemState(list_, static_cast<int>(index),
-                          INDEXTOSTATEIMAGEMASK(items_[index].checked ? kTicked : kUnticked),
-                          LVIS_STATEIMAGEMASK);
+    ListView_RedrawItems(list_, static_cast<int>(index), static_cast<int>(index));
 }
 
 }  // namespace zn::win32

@@ -155,10 +155,11 @@ std::unique_ptr<CheckListView> ImportDialogWindow::addCheckListRow(int page, REC
                                                                    Command selectAll,
                                                                    Command deselectAll) {
     const int buttonsLeft = bounds.right - kButtonWidth;
-    HWND view = addPageControl(
-        page, WC_LISTVIEWA, "",
-        WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-        box(bounds.left, bounds.top, buttonsLeft - kMargin, bounds.bottom), id, WS_EX_CLIENTEDGE);
+    HWND view = addPageControl(page, WC_LISTVIEWA, "",
+                               WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
+                                   LVS_SHOWSELALWAYS | LVS_OWNERDATA,
+                               box(bounds.left, bounds.top, buttonsLeft - kMargin, bounds.bottom),
+                               id, WS_EX_CLIENTEDGE);
     int top = bounds.top;
     for (const Command& command : {selectAll, deselectAll}) {
         addPageControl(page, "BUTTON", command.id == selectAll.id ? "Select All" : "Deselect All",
@@ -241,6 +242,10 @@ LRESULT ImportDialogWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lP
                 showPage(TabCtrl_GetCurSel(header.hwndFrom));
             return 0;
         }
+        case CheckListView::kFinishKeyTick:
+            (reinterpret_cast<HWND>(lParam) == favorites_->handle() ? favorites_ : addresses_)
+                ->finishKeyTick();
+            return 0;
         case WM_CTLCOLORSTATIC: {
             // The pages' labels lie on the tab control's body, which a theme
             // paints in the window colour rather than the dialog's.

@@ -15,6 +15,13 @@ namespace {
 
 using win32::ImportDialogWindow;
 
+void CALLBACK pressImportNow(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND dialog = FindWindowA("ZintrelImport", "Import");
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
 class ImportDialogWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -64,13 +71,20 @@ TEST_F(ImportDialogWindowTest, TicksClicksAndSelectionsReachTheLogicAndItsChange
     EXPECT_FALSE(IsWindowEnabled(window().item(ImportDialogWindow::OrvFolderLookup1Browse)));
 
     notifyParent(ImportDialogWindow::BitBtn3, BN_CLICKED);  // Select All of the favorites
-    // The user picks the second file and ticks its address in the list.
+    // A click on the second favorite's check box clears it.
+    RECT row{};
+    ListView_GetItemRect(window().item(ImportDialogWindow::listbox1), 1, &row, LVIR_BOUNDS);
+    const LPARAM checkBox = MAKELPARAM(row.left + 8, (row.top + row.bottom) / 2);
+    post(ImportDialogWindow::listbox1, WM_LBUTTONDOWN, MK_LBUTTON, checkBox);
+    post(ImportDialogWindow::listbox1, WM_LBUTTONUP, 0, checkBox);
+    // The user picks the second file and ticks its address with Space.
     post(ImportDialogWindow::ListBox2, LB_SETCURSEL, 1);
     notifyParent(ImportDialogWindow::ListBox2, LBN_SELCHANGE);
-    LVITEMA tick{};
-    tick.stateMask = LVIS_STATEIMAGEMASK;
-    tick.state = INDEXTOSTATEIMAGEMASK(2);
-    post(ImportDialogWindow::CheckListBox1, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&tick));
+    LVITEMA focus{};
+    focus.stateMask = focus.state = LVIS_FOCUSED | LVIS_SELECTED;
+    post(ImportDialogWindow::CheckListBox1, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
+    post(ImportDialogWindow::CheckListBox1, WM_KEYDOWN, VK_SPACE, 1);
+    post(ImportDialogWindow::CheckListBox1, WM_KEYUP, VK_SPACE, 0xC0000001);
     post(ImportDialogWindow::CheckBox1, BM_SETCHECK, BST_CHECKED);
     // Typed into the folder field, then browsed: the picker starts from the typed text.
     post(ImportDialogWindow::OrvFolderLookup2, EM_SETSEL, 0, -1);
@@ -78,11 +92,14 @@ TEST_F(ImportDialogWindowTest, TicksClicksAndSelectionsReachTheLogicAndItsChange
         post(ImportDialogWindow::OrvFolderLookup2, WM_CHAR, static_cast<unsigned char>(typed));
     picker.answer = "C:\\chosen";
     notifyParent(ImportDialogWindow::OrvFolderLookup2Browse, BN_CLICKED);
-    notifyParent(ImportDialogWindow::BitBtn1, BN_CLICKED);
+    // Pressed once all that was handled: a timer comes only when the queue is empty.
+    SetTimer(nullptr, 0, 10, pressImportNow);
 
     EXPECT_TRUE(window().run(nullptr));
-    EXPECT_TRUE(logic.listbox1[0].checked && logic.listbox1[1].checked);
-    EXPECT_TRUE(ticked(ImportDialogWindow::listbox1, 0) && ticked(ImportDialogWindow::listbox1, 1));
+    EXPECT_TRUE(logic.listbox1[0].checked);
+    EXPECT_FALSE(logic.listbox1[1].checked);
+    EXPECT_TRUE(ticked(ImportDialogWindow::listbox1, 0));
+    EXPECT_FALSE(ticked(ImportDialogWindow::listbox1, 1));
     EXPECT_EQ(logic.ListBox2Selected, 1u);
     ASSERT_EQ(logic.CheckListBox1.size(), 1u);
     EXPECT_EQ(logic.CheckListBox1[0].text, "http://b-file/");
