@@ -15,14 +15,15 @@ class TempFolder {
 public:
     TempFolder() {
 #ifdef _WIN32
-        // No mkdtemp here: a random name, made only if nobody has it yet.
+        // No mkdtemp: try fresh random names until one is ours.
         std::random_device random;
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const auto candidate =
-                std::filesystem::temp_directory_path() / ("zintrel-" + std::to_string(random()));
-            if (std::filesystem::create_directory(candidate)) path_ = candidate;
+            auto candidate = std::filesystem::temp_directory_path() /
+                             ("zintrel-" + std::to_string(random()));
+            std::error_code failed;
+            if (std::filesystem::create_directory(candidate, failed)) path_ = candidate;
         }
-        if (path_.empty()) throw std::runtime_error("no temporary folder");
+        if (path_.empty()) throw std::runtime_error("no temporary folder could be made");
 #else
         std::string pattern = (std::filesystem::temp_directory_path() / "zintrel-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -36,12 +37,8 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::filesystem::path& path() const {
-        return path_;
-    }
-    std::filesystem::path operator/(const std::string& name) const {
-        return path_ / name;
-    }
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
 private:
     std::filesystem::path path_;
