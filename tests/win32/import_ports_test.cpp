@@ -6,6 +6,7 @@
 
 #include "platform/profile_string.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_folder_picker.h"
 #include "tests/import/import_test_support.h"
 #include "tests/import/shortcut_cases.h"
 
@@ -104,6 +105,42 @@ TEST(Win32FileSystem, ARewriteThatFailsLeavesTheOldFileAndNoTemporaryOne) {
     EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     expectOnly(folder, "new");
+}
+
+// The picker as the timer found it, then cancelled.
+struct PickerSeen {
+    RECT bounds{};
+    bool found = false;
+};
+PickerSeen seen;
+
+BOOL CALLBACK cancelPicker(HWND window, LPARAM) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) != "#32770") return TRUE;  // the picker is a dialog box
+    seen.found = GetWindowRect(window, &seen.bounds);
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    return FALSE;
+}
+
+void CALLBACK findPicker(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    EnumThreadWindows(GetCurrentThreadId(), cancelPicker, 0);
+}
+
+TEST(Win32FolderPicker, OpensCentredOnTheScreenAndCancelChoosesNothing) {
+    TempFolder folder;
+    win32::Win32FolderPicker picker;
+    FolderPickerRequest request;
+    request.options = 0x1 | 0x4;
+    request.initialFolder = folder.path().string();
+    SetTimer(nullptr, 0, 200, findPicker);
+    EXPECT_FALSE(picker.pickFolder(request));
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.bounds.left,
+              centredOffset(GetSystemMetrics(SM_CXSCREEN), seen.bounds.right - seen.bounds.left));
+    EXPECT_EQ(seen.bounds.top,
+              centredOffset(GetSystemMetrics(SM_CYSCREEN), seen.bounds.bottom - seen.bounds.top));
 }
 
 }  // namespace
