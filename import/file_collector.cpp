@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/path_separator.h"
+
 namespace zn {
 namespace {
 
-constexpr char kSeparator = '/';
+constexpr char kSeparator = kPathSeparator;
 
 // Names in the locale's order ignoring letter case. Names that differ only in
 // case are different files here, unlike on a case-blind file system, so both
@@ -46,9 +48,9 @@ std::string normalisedSearchFolder(const std::string& folder) {
     std::string text = folder;
     if (text.empty() || text.back() != kSeparator) text += kSeparator;
     // The folder part: the last separator goes, unless it is the first
-    // character or follows another separator.
+    // character or follows another separator (or, on Windows, a drive's colon).
     const std::size_t last = text.size() - 1;
-    if (last > 0 && text[last - 1] != kSeparator) text.erase(last);
+    if (last > 0 && !separatorStaysAfter(text[last - 1])) text.erase(last);
     if (text.back() != kSeparator) text += kSeparator;
     return text;
 }

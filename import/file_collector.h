@@ -18,7 +18,8 @@ class TOrvFileCollector;
 using TOrvOnFileFound = std::function<void(TOrvFileCollector&, const std::string& path)>;
 
 // The folder text a search starts from: ending in exactly the separator the
-// folder part keeps, so "a/b" and "a/b/" both give "a/b/" and "/" stays "/".
+// folder part keeps, so "a/b" and "a/b/" both give "a/b/" and "/" stays "/"
+// (on Windows "D:\Data" gives "D:\Data\" and "D:\" stays).
 std::string normalisedSearchFolder(const std::string& folder);
 
 class TOrvFileCollector {

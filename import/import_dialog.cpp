@@ -1,11 +1,12 @@
 #include "import/import_dialog.h"
 
 #include "import/bookmark_file.h"
+#include "platform/path_separator.h"
 
 namespace zn {
 
 std::string shortcutDisplayName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = path.find_last_of(kFolderEnds);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     name.resize(name.size() >= 4 ? name.size() - 4 : 0);
     return name;
@@ -35,7 +36,7 @@ void TwImport::FormCreate() {
         folder = key->readString(kFavoritesValue);  // never expanded
     OrvFolderLookup1.Text = folder;
     if (folder.empty()) return;
-    if (folder.back() != '/') OrvFolderLookup1.Text = folder + '/';
+    if (folder.back() != kPathSeparator) OrvFolderLookup1.Text = folder + kPathSeparator;
 
     OrvFileCollector1.InitialDirectory = OrvFolderLookup1.Text;
     OrvFileCollector1.Collect();

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "import/import_dialog.h"
-#include "platform/linux/linux_file_system.h"
 #include "tests/fakes/counting_pump.h"
+#include "tests/fakes/native_file_system.h"
 
 namespace zn::testing {
 
@@ -26,19 +26,19 @@ public:
 };
 
 // The real file system, except for what a test makes fail.
-class FailingFileSystem : public LinuxFileSystem {
+class FailingFileSystem : public NativeFileSystem {
 public:
     std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder) const override {
         if (unlistable.count(folder)) return std::nullopt;
-        return LinuxFileSystem::listFolder(folder);
+        return NativeFileSystem::listFolder(folder);
     }
     std::optional<std::string> readWholeFile(const std::string& path) const override {
         if (unreadable.count(path)) return std::nullopt;
-        return LinuxFileSystem::readWholeFile(path);
+        return NativeFileSystem::readWholeFile(path);
     }
     bool replaceFile(const std::string& path, const std::string& content) override {
         if (unwritable.count(path)) return false;
-        return LinuxFileSystem::replaceFile(path, content);
+        return NativeFileSystem::replaceFile(path, content);
     }
     std::set<std::string> unlistable, unreadable, unwritable;
 };

@@ -2,10 +2,8 @@
 #include "import/file_collector.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "import/folder_lookup.h"
-#include "platform/linux/locale_collation.h"
 #include "tests/fakes/fake_import.h"
 #include "tests/import/import_test_support.h"
 
@@ -28,7 +26,7 @@ protected:
 
     TempFolder root;
     FailingFileSystem files;
-    LocaleCollation collation;
+    NativeCollation collation;
     CountingPump pump;
     bool topHadMatch = false;
     std::string storedFolder;
@@ -41,8 +39,8 @@ TEST_F(Collector, TopFolderFilesFirstInNameOrderThenEachSubfolderTree) {
     std::filesystem::create_directories(root / "empty");
 
     EXPECT_EQ(collect(root.path().string()),
-              (std::vector<std::string>{".hidden.url", "A.url", "b.url", "Z.Url", "a-links/e.url",
-                                        "Links/c.url", "Links/Deep/d.URL"}));
+              nativePaths({".hidden.url", "A.url", "b.url", "Z.Url", "a-links/e.url", "Links/c.url",
+                           "Links/Deep/d.URL"}));
     EXPECT_TRUE(topHadMatch);
     // Messages are handled once in each folder entered.
     EXPECT_EQ(pump.calls, 5);
@@ -52,13 +50,18 @@ TEST_F(Collector, FolderTextIsStoredWithOneTrailingSeparator) {
     writeFile(root / "Links/c.url", "");
     const std::string expected = folderText(root.path());
     for (const std::string& given : {root.path().string(), expected}) {
-        EXPECT_EQ(collect(given), std::vector<std::string>{"Links/c.url"});
+        EXPECT_EQ(collect(given), nativePaths({"Links/c.url"}));
         EXPECT_EQ(storedFolder, expected);
         EXPECT_FALSE(topHadMatch);  // only a subfolder held one
     }
-    EXPECT_EQ(normalisedSearchFolder("/"), "/");
-    EXPECT_EQ(normalisedSearchFolder("a//"), "a//");
-    EXPECT_EQ(normalisedSearchFolder("rel"), "rel/");
+    for (const char* kept : {"/", "a//"})
+        EXPECT_EQ(normalisedSearchFolder(native(kept)), native(kept));
+    EXPECT_EQ(normalisedSearchFolder("rel"), native("rel/"));
+#ifdef _WIN32
+    // A drive's root keeps its separator; a folder on a drive gets one.
+    EXPECT_EQ(normalisedSearchFolder("D:\\"), "D:\\");
+    EXPECT_EQ(normalisedSearchFolder("D:\\Data"), "D:\\Data\\");
+#endif
 }
 
 TEST_F(Collector, EmptyFolderTextSearchesTheCurrentFolder) {
@@ -73,12 +76,15 @@ TEST_F(Collector, EmptyFolderTextSearchesTheCurrentFolder) {
 TEST_F(Collector, UnlistableOrMissingFoldersContributeNothingAndTheSearchGoesOn) {
     for (const char* name : {"a/1.url", "b/2.url", "c/3.url"}) writeFile(root / name, "");
     files.unlistable.insert(folderText(root / "b"));
-    EXPECT_EQ(collect(root.path().string()), (std::vector<std::string>{"a/1.url", "c/3.url"}));
+    EXPECT_EQ(collect(root.path().string()), nativePaths({"a/1.url", "c/3.url"}));
     EXPECT_TRUE(collect((root / "missing").string()).empty());
     // A folder text with an unexpanded variable names no folder.
     EXPECT_TRUE(collect("%USERPROFILE%/Favorites").empty());
 }
 
+// Windows keeps no two names that differ only in case, and its links need rights
+// a test does not have.
+#ifndef _WIN32
 TEST_F(Collector, LinkedFilesCountLinkedFoldersAreNotEnteredNamesDifferingInCaseBothStay) {
     writeFile(root / "real/a.url", "");
     writeFile(root / "real/A.URL", "");
@@ -87,6 +93,7 @@ TEST_F(Collector, LinkedFilesCountLinkedFoldersAreNotEnteredNamesDifferingInCase
     EXPECT_EQ(collect(root.path().string()),
               (std::vector<std::string>{"link.url", "real/A.URL", "real/a.url"}));
 }
+#endif
 
 TEST_F(Collector, EventsReportEachFolderAndEachFileAsItIsAdded) {
     writeFile(root / "Bookmark.htm", "");

@@ -3,8 +3,6 @@
 // "Import Now" adds, deletes and rewrites, and the first-run offer.
 #include "import/import_dialog.h"
 
-#include <unistd.h>
-
 #include "tests/app/app_fixture.h"
 #include "tests/fakes/fake_import.h"
 #include "tests/import/import_test_support.h"
@@ -86,7 +84,7 @@ protected:
         form->dispatcher().run([this] { form->BitBtn10Click(); });
     }
     std::string bookmarkFile(const std::string& relative) const {
-        return (root / "netscape" / relative).string();
+        return native((root / "netscape" / relative).string());
     }
 
     TempFolder root;
@@ -112,8 +110,8 @@ TEST_F(Import, FavoritesAreFoundAtCreationShownByNameEachKeepingItsFilePosition)
             std::vector<std::string> paths;
             for (const auto& item : dialog.listbox1.items())
                 paths.push_back(dialog.shortcutPath(item).substr(folderText(favorites).size()));
-            EXPECT_EQ(paths, (std::vector<std::string>{"A.url", "b.url", "Links/c.url", "Home.url",
-                                                       "Links/Home.url"}));
+            EXPECT_EQ(paths,
+                      nativePaths({"A.url", "b.url", "Links/c.url", "Home.url", "Links/Home.url"}));
             EXPECT_EQ(dialog.listbox1[3].data, 2);
             return false;
         });
@@ -136,8 +134,8 @@ TEST_F(Import, FavoritesValueThatIsMissingUnexpandedOrOfAnotherType) {
     const Case cases[] = {
         {std::nullopt, "", ""},
         {RegValue{RegType::String, "\0"s}, "", ""},
-        {RegValue{RegType::ExpandString, "%USERPROFILE%/Favorites\0"s}, "%USERPROFILE%/Favorites/",
-         ""},
+        {RegValue{RegType::ExpandString, native("%USERPROFILE%/Favorites") + '\0'},
+         native("%USERPROFILE%/Favorites/"), ""},
         {RegValue{RegType::Dword, encodeDwordData(1)}, "", "Invalid data type for 'Favorites'."},
     };
     for (const auto& c : cases) {

@@ -1,12 +1,12 @@
 // Real temporary folders filled with small files, for the import's tests.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "platform/path_separator.h"
 #include "tests/fakes/temp_folder.h"
 
 namespace zn::testing {
@@ -27,9 +27,20 @@ inline std::string shortcutText(const std::string& address) {
            "\r\nIconIndex=0\r\n";
 }
 
+// A path written with "/" as this platform writes it.
+inline std::string native(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = kPathSeparator;
+    return path;
+}
+inline std::vector<std::string> nativePaths(std::vector<std::string> paths) {
+    for (std::string& path : paths) path = native(path);
+    return paths;
+}
+
 // The folder text as the rules keep it: with its trailing separator.
 inline std::string folderText(const std::filesystem::path& path) {
-    return path.string() + "/";
+    return native(path.string()) + kPathSeparator;
 }
 
 }  // namespace zn::testing

@@ -1,0 +1,216 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <shlwapi.h>
+#include <windows.h>
+
+#include <climits>
+
+#include "platform/path_separator.h"
+#include "platform/win32/win32_profile_string.h"
+
+namespace zn::win32 {
+namespace {
+
+// Closes the search on every path out.
+class FindHandle {
+public:
+    FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
+        : handle_(FindFirstFileA(pattern.c_str(), &data)) {}
+    ~FindHandle() {
+        if (valid()) FindClose(handle_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Closes the file on every path out.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() { close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+    // Closes now, reporting whether the last writes reached the file.
+    bool close() {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle == INVALID_HANDLE_VALUE || CloseHandle(handle);
+    }
+
+private:
+    HANDLE handle_;
+};
+
+constexpr DWORD kMostPerCall = 1u << 30;  // ReadFile and WriteFile take a DWORD count
+
+FolderEntry::Kind kindOf(const WIN32_FIND_DATAA& data) {
+    const DWORD attributes = data.dwFileAttributes;
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return FolderEntry::Kind::Other;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? FolderEntry::Kind::Other
+                                                         : FolderEntry::Kind::Folder;
+    return FolderEntry::Kind::File;
+}
+
+std::string withSeparator(const std::string& folder) {
+    if (folder.empty()) return ".\\";
+    const char last = folder.back();
+    return last == '\\' || last == '/' || last == ':' ? folder : folder + kPathSeparator;
+}
+
+// The file a path finally names, so that a rewrite replaces the file behind a
+// link and leaves the link in place.
+std::string resolvedPath(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    FileHandle file(CreateFileA(path.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file.valid()) return path;
+    char buffer[MAX_PATH * 4];
+    const DWORD length =
+        GetFinalPathNameByHandleA(file.get(), buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= sizeof buffer) return path;
+    std::string resolved(buffer, length);
+    // The long-path prefix the call adds; a local drive path reads without it.
+    if (resolved.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + resolved.substr(8);
+    if (resolved.rfind("\\\\?\\", 0) == 0) return resolved.substr(4);
+    return resolved;
+}
+
+bool writeAll(HANDLE file, const std::string& text) {
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const std::size_t left = text.size() - written;
+        DWORD count = 0;
+        if (!WriteFile(file, text.data() + written,
+                       static_cast<DWORD>(left < kMostPerCall ? left : kMostPerCall), &count,
+                       nullptr) ||
+            count == 0)
+            return false;
+        written += count;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string defaultBookmarkFolder() {
+    return "C:\\Program Files\\Netscape\\Users";
+}
+
+std::optional<std::vector<FolderEntry>> Win32FileSystem::listFolder(
+    const std::string& folder) const {
+    WIN32_FIND_DATAA data{};
+    // Every entry: FindFirstFileA lists hidden, system and read-only ones too.
+    FindHandle search(withSeparator(folder) + "*", data);
+    if (!search.valid()) return std::nullopt;
+    std::vector<FolderEntry> entries;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        entries.push_back({name, kindOf(data)});
+    } while (FindNextFileA(search.get(), &data));
+    return entries;
+}
+
+bool Win32FileSystem::matchesMask(const std::string& name, const std::string& mask) const {
+    // The shell's rules: "*" and "?", letter case ignored, "*.*" matching
+    // every name, a name without extension matching "name.*".
+    return PathMatchSpecA(name.c_str(), mask.c_str()) != FALSE;
+}
+
+std::string Win32FileSystem::currentFolder() const {
+    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return {};
+    std::string folder(needed, '\0');
+    const DWORD length = GetCurrentDirectoryA(needed, folder.data());
+    folder.resize(length < needed ? length : 0);
+    return folder;
+}
+
+bool Win32FileSystem::folderExists(const std::string& path) const {
+    if (path.empty()) return false;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> Win32FileSystem::readWholeFile(const std::string& path) const {
+    // A browser may hold the file open, also for writing.
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid()) return std::nullopt;  // a folder does not open either
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || GetFileType(file.get()) != FILE_TYPE_DISK)
+        return std::nullopt;
+    // Sized from the file with one byte to spare, so that the read finding the
+    // end needs no larger text; a file that grows meanwhile is read on to its end.
+    std::string content(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == content.size()) content.resize(content.size() + (1 << 16));
+        const std::size_t room = content.size() - filled;
+        DWORD now = 0;
+        if (!ReadFile(file.get(), content.data() + filled,
+                      static_cast<DWORD>(room < kMostPerCall ? room : kMostPerCall), &now, nullptr))
+            return std::nullopt;
+        if (now == 0) break;
+        filled += now;
+    }
+    content.resize(filled);
+    return content;
+}
+
+bool Win32FileSystem::replaceFile(const std::string& path, const std::string& content) {
+    const std::string target = resolvedPath(path);
+    const DWORD old = GetFileAttributesA(target.c_str());
+    // A file its owner made read-only is not to be rewritten.
+    if (old != INVALID_FILE_ATTRIBUTES &&
+        (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
+
+    // The temporary file lies beside the target, so the move is a rename on
+    // one volume and a reader sees the old content or the new, never a mixture.
+    const std::size_t cut = target.find_last_of(kFolderEnds);
+    const std::string folder = cut == std::string::npos ? "." : target.substr(0, cut + 1);
+    char temporary[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "zn", 0, temporary)) return false;
+    FileHandle file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    // The file keeps its attributes (hidden, archive, ...); a new one gets the usual.
+    const DWORD attributes =
+        old == INVALID_FILE_ATTRIBUTES ? FILE_ATTRIBUTE_ARCHIVE : old & ~FILE_ATTRIBUTE_NORMAL;
+    const bool written =
+        file.valid() && writeAll(file.get(), content) && FlushFileBuffers(file.get()) &&
+        file.close() &&
+        SetFileAttributesA(temporary, attributes ? attributes : FILE_ATTRIBUTE_NORMAL) &&
+        MoveFileExA(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!written) {
+        file.close();
+        SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);  // a hidden one deletes too
+        DeleteFileA(temporary);
+    }
+    return written;
+}
+
+bool Win32FileSystem::deleteFile(const std::string& path) {
+    return DeleteFileA(path.c_str());
+}
+
+std::string Win32FileSystem::readProfileString(const std::string& path, const std::string& section,
+                                               const std::string& key,
+                                               const std::string& defaultValue,
+                                               std::size_t bufferSize) const {
+    return readPrivateProfileString(path, section, key, defaultValue, bufferSize);
+}
+
+}  // namespace zn::win32
