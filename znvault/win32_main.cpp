@@ -9,10 +9,21 @@
 #include "app/win32/main_window_frame.h"
 #include "app/win32/session_end.h"
 #include "app/win32/win32_app_dialogs.h"
+#include "capture/page_capture.h"
+#include "capture/win32/chooser_window.h"
 #include "desktop/system_tray.h"
+#include "desktop/win32/tray_menu.h"
+#include "import/win32/win32_import_dialogs.h"
 #include "platform/win32/application_window.h"
+#include "platform/win32/dde_page_query.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_folder_picker.h"
+#include "platform/win32/win32_message_pump.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_tray_icon.h"
+#include "platform/win32/win32_window_list.h"
+#include "settings/win32/options_window.h"
 
 namespace {
 
@@ -26,28 +37,15 @@ std::string programPath() {
     }
 }
 
-// Until the notification-area icon has its Win32 implementation, the program
-// runs as on a desktop without one: the "Icon" setting shows nothing.
-class NoNotificationArea : public zn::NotificationArea {
-public:
-    bool shellCapable() const override { return false; }
-    bool addIcon(const std::string&) override { return false; }
-    void modifyIcon(const std::string&) override {}
-    void removeIcon() override {}
-    zn::ScreenPoint cursorPosition() const override { return {}; }
-    bool applicationWindowVisible() const override { return false; }
-    void setNotificationHandler(std::function<void(zn::TrayMouseMessage)>) override {}
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace zn::win32;
     // Setup tells that the program runs by this window's title; hotkeys,
-    // timers and the end of the session send their messages to it.
+    // timers, the tray icon and the end of the session send their messages to it.
     ApplicationWindow applicationWindow(zn::kApplicationTitle);
 
-    zn::win32::Win32Registry registry;
+    Win32Registry registry;
     Win32MessageBoxes messages(zn::kApplicationTitle);
     Win32Timers timers(applicationWindow);
     Win32Collation collation;
@@ -59,13 +57,13 @@ int main(int argc, char** argv) {
     Win32Hotkeys hotkeys(applicationWindow, [&hotkeyTarget](int id) {
         if (hotkeyTarget) hotkeyTarget->dispatcher().run([&] { hotkeyTarget->WMHotkey(id); });
     });
-    NoNotificationArea trayArea;
+    Win32TrayIcon trayArea(applicationWindow);
     zn::TOrvSystemTray tray(trayArea, zn::kApplicationTitle);
-    // The options window is wired here once it exists; until then "&Options"
-    // opens nothing and changes nothing.
-    Win32AppDialogs dialogs(messages, {});
 
     MainWindowFrame window;
+    Win32AppDialogs dialogs(messages, [&keyboard, &window](zn::TwOptions& options) {
+        return runOptionsWindow(options, keyboard, window.handle());
+    });
     zn::TForm1 form(zn::MainWindowServices{registry, messages, timers, collation, hotkeys, keyboard,
                                            tray, dialogs, clipboard, shell, programPath(),
                                            std::vector<std::string>(argv + 1, argv + argc)},
@@ -74,12 +72,28 @@ int main(int argc, char** argv) {
     hotkeyTarget = &form;
     answerSessionEnd(applicationWindow, form);
 
-    // Still to be wired here as their native parts land: the tray icon's
-    // settings and menu (tray.setHint, setPopupMenu, OnDblClick), the capture
-    // (form.setCaptureAction) and the import (form.setImportPorts). Without
-    // them the capture hotkey and "&Import" do nothing.
+    // The tray icon's own settings and its menu.
+    TrayMenu trayMenu(form, applicationWindow.handle(), window.handle());
     tray.setHint(zn::kApplicationTitle);
+    tray.setPopupMenu(&trayMenu);
     tray.setNormalIcon(true);
+    tray.OnDblClick = [&form] { form.dispatcher().run([&] { form.ShowWindow(); }); };
+    window.setRestoreHandler([&tray] { tray.ApplicationRestore(); });
+
+    // The capture with its chooser, made once; the chooser keeps the main
+    // window disabled while it shows.
+    Win32ChooserDialog chooser(window.handle());
+    Win32Beep beep;
+    Win32MessagePump pump;
+    DdePageQuery pages;
+    Win32WindowList windows;
+    zn::PageCapture capture(form, window, {pages, windows, shell, beep, messages, chooser, pump});
+    form.setCaptureAction([&capture] { capture.captureCurrentPage(); });
+
+    Win32FileSystem files;
+    Win32FolderPicker folderPicker;
+    Win32ImportDialogs importDialogs(messages, folderPicker);
+    form.setImportPorts({files, pump, folderPicker, importDialogs, defaultBookmarkFolder()});
 
     form.FormCreate();
     const int result = runMessageLoop();

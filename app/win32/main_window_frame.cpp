@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 namespace zn::win32 {
 namespace {
 
@@ -306,9 +308,11 @@ LRESULT MainWindowFrame::handleMessage(UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_SIZE:
             if (wParam == SIZE_MINIMIZED) {
+                minimized_ = true;
                 run([this] { form_->ApplicationMinimize(); });
                 return 0;
             }
+            if (std::exchange(minimized_, false) && onRestored_) onRestored_();
             layOut();
             return 0;
         case WM_ACTIVATE:

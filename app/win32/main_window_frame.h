@@ -5,6 +5,7 @@
 // forwards every user action to it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -48,6 +49,9 @@ public:
     void attach(TForm1& form);
     // Lets go of the logic before it is destroyed: the list view watches its list.
     void detach();
+    // Called when the window comes back from being minimised, as the tray
+    // icon wants to know.
+    void setRestoreHandler(std::function<void()> restored) { onRestored_ = std::move(restored); }
 
     ScreenSize screenSize() const override;
     void moveWindow(int left, int top) override;
@@ -104,6 +108,8 @@ private:
     Panel panel_ = Panel::Lock;
     // The control that gets the focus whenever the window is activated.
     HWND focusTarget_ = nullptr;
+    bool minimized_ = false;
+    std::function<void()> onRestored_;
 };
 
 }  // namespace zn::win32

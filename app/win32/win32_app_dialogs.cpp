@@ -1,12 +1,9 @@
 #include "app/win32/win32_app_dialogs.h"
 
-#include <commdlg.h>
-
-#include <vector>
-
 #include "app/win32/about_box_window.h"
 #include "app/win32/password_dialog_window.h"
 #include "platform/win32/win32_services.h"
+#include "settings/win32/options_window.h"
 
 namespace zn::win32 {
 
@@ -32,19 +29,7 @@ bool Win32AppDialogs::runOptionsDialog(TwOptions& dialog) {
 }
 
 std::optional<std::string> Win32AppDialogs::chooseProgram(const std::string& initialFile) {
-    // Room for the longest path the dialog can give back.
-    std::vector<char> file(32768, '\0');
-    initialFile.copy(file.data(), std::min(initialFile.size(), file.size() - 1));
-    OPENFILENAMEA choice{};
-    choice.lStructSize = sizeof choice;
-    choice.hwndOwner = messageOwner();
-    choice.lpstrFilter = "Executable Files\0*.exe\0";
-    choice.lpstrFile = file.data();
-    choice.nMaxFile = static_cast<DWORD>(file.size());
-    choice.lpstrTitle = "Browser";
-    choice.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&choice)) return std::nullopt;
-    return std::string(file.data());
+    return chooseProgramFile(initialFile, messageOwner());
 }
 
 }  // namespace zn::win32

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <array>
+#include <vector>
 
 #include "app/main_window.h"
 #include "platform/win32/win32_services.h"
@@ -240,8 +241,9 @@ bool runOptionsWindow(TwOptions& dialog, const KeyboardLayout&, HWND owner) {
 }
 
 std::optional<std::string> chooseProgramFile(const std::string& initialFile, HWND owner) {
-    std::array<char, MAX_PATH> file{};
-    lstrcpynA(file.data(), initialFile.c_str(), static_cast<int>(file.size()));
+    // Room for the longest path the dialog can give back.
+    std::vector<char> file(32768, '\0');
+    initialFile.copy(file.data(), std::min(initialFile.size(), file.size() - 1));
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
