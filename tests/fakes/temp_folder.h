@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -13,9 +14,17 @@ namespace zn::testing {
 class TempFolder {
 public:
     TempFolder() {
+#ifdef _WIN32
+        // No mkdtemp on Windows: the first new name of a random series.
+        for (unsigned n = std::random_device{}();; ++n) {
+            path_ = std::filesystem::temp_directory_path() / ("zintrel-" + std::to_string(n));
+            if (std::filesystem::create_directory(path_)) return;
+        }
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "zintrel-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
+#endif
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -24,8 +33,12 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    const std::filesystem::path& path() const {
+        return path_;
+    }
+    std::filesystem::path operator/(const std::string& name) const {
+        return path_ / name;
+    }
 
 private:
     std::filesystem::path path_;
