@@ -169,6 +169,14 @@ std::string licenceText() {
     return text;
 }
 
+// Whether a key that moves through a list is down: a list's selection then
+// changed from the keyboard, not from a click.
+bool movedByKeys() {
+    for (const int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_PRIOR, VK_NEXT, VK_HOME, VK_END})
+        if (GetKeyState(key) & 0x8000) return true;
+    return false;
+}
+
 RECT windowBounds(int clientWidth, int clientHeight, DWORD style) {
     RECT bounds = box(0, 0, clientWidth, clientHeight);
     AdjustWindowRectEx(&bounds, style, FALSE, 0);
@@ -553,7 +561,7 @@ void ChooserView::command(int id, int notification) {
     } else if (id == DirectoryList && notification == LBN_SELCHANGE) {
         // A click opens the line; moving through the list with the keys does
         // not. The list is refilled by the click: let the click finish first.
-        if (GetKeyState(VK_LBUTTON) & 0x8000) {
+        if (!movedByKeys()) {
             const auto line = SendMessageA(directories_, LB_GETCURSEL, 0, 0);
             PostMessageA(handle(), kAfterClick, static_cast<WPARAM>(line), 0);
         }
