@@ -119,7 +119,13 @@ bool Win32Files::removeFolder(const std::string& path) {
 }
 
 bool Win32Files::deleteFile(const std::string& path) {
-    return DeleteFileA(path.c_str()) != 0;
+    if (DeleteFileA(path.c_str())) return true;
+    // A running program's file cannot be deleted, so the uninstaller could
+    // never remove itself: its own file goes at the next start of Windows.
+    char running[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, running, sizeof running);
+    return length > 0 && length < sizeof running && sameFile(path, running) &&
+           MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
 bool Win32Files::copyFile(const std::string& from, const std::string& to) {

@@ -20,6 +20,7 @@ public:
 
     bool createFolder(const std::string& path) override;
     bool removeFolder(const std::string& path) override;
+    // The running program's own file is deleted when Windows next starts.
     bool deleteFile(const std::string& path) override;
     bool copyFile(const std::string& from, const std::string& to) override;
     bool exists(const std::string& path) const override;
