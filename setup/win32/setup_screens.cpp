@@ -12,6 +12,12 @@ void Win32SetupScreens::attach(SetupProgram& program) {
 }
 
 void Win32SetupScreens::maximizeBackdrop() {
+    // Where no window manager answers for it (an X server without one under
+    // Wine), a maximize keeps the window's size: cover the work area first.
+    RECT area{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SetWindowPos(backdrop_->handle(), nullptr, area.left, area.top, area.right - area.left,
+                 area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(backdrop_->handle(), SW_MAXIMIZE);
 }
 

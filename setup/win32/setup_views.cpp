@@ -252,6 +252,8 @@ void SetupDialog::runModal() {
     open_ = true;
     ShowWindow(handle(), SW_SHOW);
     SetForegroundWindow(handle());
+    // The keyboard starts at the first control, as in a dialog box.
+    SetFocus(GetNextDlgTabItem(handle(), nullptr, FALSE));
     formShow();
     zn::win32::runModalLoop(handle(), owner_, [this] { return !open_; });
 }
@@ -282,6 +284,16 @@ LRESULT SetupDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             close();
             return 0;
+        case WM_ACTIVATE:
+            // The control that had the keyboard gets it back, after a message box too.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                if (focus && IsChild(handle(), focus)) focus_ = focus;
+            } else if (focus_ && IsWindow(focus_) && IsWindowVisible(focus_)) {
+                SetFocus(focus_);
+                return 0;
+            }
+            break;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT: {
@@ -480,6 +492,8 @@ void InstallationView::command(int id, int notification) {
             return forward(&TForm1::BitBtn3Click);
         case QuitButton:
             return forward(&TForm1::BitBtn2Click);
+        case CompletionOk:  // Enter on the completion panel's OK
+            return forward(&TForm1::Button1Click);
         default:
             return;
     }

@@ -66,6 +66,7 @@ protected:
 
 private:
     HWND owner_;
+    HWND focus_ = nullptr;
     bool open_ = false;
 };
 
