@@ -17,7 +17,11 @@ INSTALL="$DRIVE_C/Program Files/znvault"
 rm -f "$PROFILE/Desktop"
 mkdir -p "$PROFILE/Desktop"
 DESKTOP="$PROFILE/Desktop"
-GROUP="$PROFILE/AppData/Roaming/Microsoft/Windows/Start Menu/programs/Zintrel"
+# Text files open in Notepad on every Windows; a prefix booted without a
+# display may lack the association.
+wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+# Wine names the folder "Programs"; its file names match in any case.
+GROUP="$PROFILE/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Zintrel"
 VAULT_KEY='HKCU\Software\Halvorn\Bookmarks'
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZintrelApp'
 
@@ -26,6 +30,17 @@ click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
 exists() { [ -e "$1" ] || fail "missing: $1"; }
 gone() { [ ! -e "$1" ] || fail "still there: $1"; }
 has_value() { reg_value "$1" "$2" >/dev/null 2>&1; }
+
+# wine_pids NAME: the processes of this prefix running the Windows program NAME.
+wine_pids() {
+    local pid
+    for pid in $(pgrep -f -i "(^|[\\/ ])$1( |\$)" || true); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    done
+    true
+}
+running() { [ -n "$(wine_pids "$1")" ]; }
+not_running() { ! running "$1"; }
 
 # The target a shell-link file names: its local base path, the first
 # drive-rooted text in it.
@@ -68,7 +83,7 @@ install_zintrel() {
     sleep 0.5
     shot setup-completion.png
     click "$installation" 179 161  # the completion panel's OK
-    wait_program_gone setup.exe 15
+    eventually 15 not_running setup.exe || fail "setup.exe did not end"
 }
 
 check_installed() {
@@ -88,20 +103,20 @@ check_installed() {
     reg_value "$UNINSTALL_KEY" Displayname | grep -qx 'Zintrel' || fail "wrong Displayname"
     reg_value "$UNINSTALL_KEY" UninstallString | grep -qxF 'C:\windows\unzn.exe' || fail "wrong UninstallString"
     # The completion panel's OK started the program and opened the release notes.
-    eventually 15 sh -c 'wine tasklist 2>/dev/null | grep -qi "^znvault.exe"' || fail "znvault.exe was not started"
-    eventually 15 sh -c 'wine tasklist 2>/dev/null | grep -qi "^notepad.exe"' || fail "the release notes were not opened"
+    eventually 15 running znvault.exe || fail "znvault.exe was not started"
+    eventually 15 xdotool search --name '^readme.txt - Notepad$' >/dev/null || fail "the release notes were not opened"
 }
 
 uninstall_zintrel() {
     # Whatever setup started goes first: a running vault keeps the uninstaller back.
-    wine taskkill /f /im znvault.exe >/dev/null 2>&1 || true
-    wine taskkill /f /im notepad.exe >/dev/null 2>&1 || true
-    wait_program_gone znvault.exe 10
+    local pid
+    for pid in $(wine_pids znvault.exe); do kill "$pid"; done
+    eventually 10 not_running znvault.exe || fail "znvault.exe did not end"
     wine_run 'C:\windows\unzn.exe'
     answer_box Confirm Return      # remove Zintrel: Yes
     answer_box Confirm Return      # and the vault: Yes
     answer_box Information Return
-    wait_program_gone unzn.exe 10
+    eventually 10 not_running unzn.exe || fail "unzn.exe did not end"
     gone "$INSTALL"
     # The running uninstaller's own file goes when Windows next starts.
     [ ! -e "$DRIVE_C/windows/unzn.exe" ] ||
