@@ -51,6 +51,19 @@ HFONT sansFont(int pixelHeight, bool bold) {
                        VARIABLE_PITCH | FF_SWISS, "Arial");
 }
 
+// Answers WM_PAINT: the client area on the button face, then draw(dc, area).
+template <typename Draw>
+LRESULT paintWindow(HWND window, Draw draw) {
+    PAINTSTRUCT paintStruct{};
+    const HDC dc = BeginPaint(window, &paintStruct);
+    RECT area{};
+    GetClientRect(window, &area);
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    draw(dc, area);
+    EndPaint(window, &paintStruct);
+    return 0;
+}
+
 RECT box(int left, int top, int width, int height) {
     return RECT{left, top, left + width, top + height};
 }
@@ -212,16 +225,11 @@ LRESULT BackdropView::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             break;
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT paint{};
-            const HDC dc = BeginPaint(handle(), &paint);
-            RECT area{};
-            GetClientRect(handle(), &area);
-            paintBackdrop(dc, area);
-            drawText(dc, 5, 8, "Zintrel Setup", captionFont_.font(), RGB(0xff, 0xff, 0xff));
-            EndPaint(handle(), &paint);
-            return 0;
-        }
+        case WM_PAINT:
+            return paintWindow(handle(), [this](HDC dc, RECT area) {
+                paintBackdrop(dc, area);
+                drawText(dc, 5, 8, "Zintrel Setup", captionFont_.font(), RGB(0xff, 0xff, 0xff));
+            });
         case WM_CLOSE:
             // The backdrop goes with the installation screen, not on its own.
             return 0;
@@ -296,16 +304,8 @@ LRESULT SetupDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT paintStruct{};
-            const HDC dc = BeginPaint(handle(), &paintStruct);
-            RECT area{};
-            GetClientRect(handle(), &area);
-            FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-            paint(dc);
-            EndPaint(handle(), &paintStruct);
-            return 0;
-        }
+        case WM_PAINT:
+            return paintWindow(handle(), [this](HDC dc, RECT) { paint(dc); });
         default:
             break;
     }
@@ -377,20 +377,14 @@ LRESULT PanelView::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT paintStruct{};
-            const HDC dc = BeginPaint(handle(), &paintStruct);
-            RECT area{};
-            GetClientRect(handle(), &area);
-            FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-            // A raised double bevel: the outer edge and one more inside it.
-            DrawEdge(dc, &area, EDGE_RAISED, BF_RECT);
-            InflateRect(&area, -2, -2);
-            DrawEdge(dc, &area, BDR_RAISEDINNER, BF_RECT);
-            paint_(dc);
-            EndPaint(handle(), &paintStruct);
-            return 0;
-        }
+        case WM_PAINT:
+            return paintWindow(handle(), [this](HDC dc, RECT area) {
+                // A raised double bevel: the outer edge and one more inside it.
+                DrawEdge(dc, &area, EDGE_RAISED, BF_RECT);
+                InflateRect(&area, -2, -2);
+                DrawEdge(dc, &area, BDR_RAISEDINNER, BF_RECT);
+                paint_(dc);
+            });
         default:
             break;
     }
