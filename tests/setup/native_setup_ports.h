@@ -34,16 +34,16 @@ inline std::string defaultInstallFolder(const std::string& /*home*/) {
 using NativeFiles = LinuxFiles;
 using NativeLinks = DesktopEntryLinks;
 
-// The last quoted word of the entry's command: the program it runs or the
-// document it opens.
+// The last word of the entry's command: the program it runs or the document
+// it opens; quoted when it holds a space.
 inline std::string linkTarget(const std::filesystem::path& link) {
     std::ifstream file(link);
     for (std::string line; std::getline(file, line);) {
         if (line.rfind("Exec=", 0) != 0) continue;
-        const auto close = line.rfind('"');
-        const auto open = close == std::string::npos || close == 0 ? std::string::npos
-                                                                   : line.rfind('"', close - 1);
-        return open == std::string::npos ? std::string() : line.substr(open + 1, close - open - 1);
+        if (line.back() != '"') return line.substr(line.find_last_of(" =") + 1);
+        const auto open = line.rfind('"', line.size() - 2);
+        return open == std::string::npos ? std::string()
+                                         : line.substr(open + 1, line.size() - open - 2);
     }
     return {};
 }
