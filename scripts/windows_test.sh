@@ -10,6 +10,7 @@ install_missing_packages
 cmake -S "$ROOT" -B "$ROOT/build-win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release "$@"
 cmake --build "$ROOT/build-win" -j"$(nproc)"
-export WINEPREFIX="$ROOT/build-win/wineprefix" WINEDEBUG=-all
+# Each test names its own Wine prefix, made by the tests themselves.
+export WINEDEBUG=-all
 cd "$ROOT/build-win"
 ctest --output-on-failure

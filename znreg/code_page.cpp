@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/utf8.h"
+
 namespace zn::regtool {
 namespace {
 
@@ -30,25 +32,6 @@ bool isSurrogate(char32_t c) {
     return c >= 0xD800 && c <= 0xDFFF;
 }
 
-void appendUtf8(char32_t c, std::string& bytes) {
-    if (c >= 0x110000 || isSurrogate(c)) c = 0xFFFD;
-    if (c < 0x80) {
-        bytes += static_cast<char>(c);
-    } else if (c < 0x800) {
-        bytes += static_cast<char>(0xC0 | (c >> 6));
-        bytes += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        bytes += static_cast<char>(0xE0 | (c >> 12));
-        bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        bytes += static_cast<char>(0xF0 | (c >> 18));
-        bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 }  // namespace
 
 std::optional<CodePage> parseCodePage(std::string_view name) {
@@ -66,7 +49,7 @@ std::string codePageName(CodePage codePage) {
 bool appendInCodePage(CodePage codePage, char32_t character, std::string& bytes) {
     if (character >= 0x110000 || isSurrogate(character)) return false;
     if (codePage == CodePage::Utf8) {
-        appendUtf8(character, bytes);
+        appendUtf8(bytes, character);
         return true;
     }
     if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
@@ -126,7 +109,7 @@ std::u32string decodeUtf8(std::string_view bytes) {
 std::string encodeUtf8(std::u32string_view text) {
     std::string bytes;
     bytes.reserve(text.size());
-    for (char32_t c : text) appendUtf8(c, bytes);
+    for (char32_t c : text) appendUtf8(bytes, c);
     return bytes;
 }
 

@@ -1,17 +1,13 @@
 #include "znreg/reg_command.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
 #include <utility>
+
+#include "znreg/export_file.h"
 
 namespace zn::regtool {
 namespace {
@@ -28,8 +24,13 @@ constexpr const char* kUsage =
     "  znreg export KEY FILE [/y] [--v5] [--codepage CP]\n"
     "  znreg import FILE [--codepage CP]\n"
     "KEY is ROOT\\path, ROOT one of HKEY_CURRENT_USER (HKCU), HKEY_LOCAL_MACHINE (HKLM),\n"
-    "HKEY_CLASSES_ROOT (HKCR). The store is $ZINTREL_REGISTRY, else\n"
+    "HKEY_CLASSES_ROOT (HKCR). "
+#ifdef _WIN32
+    "The store is the Windows registry.\n"
+#else
+    "The store is $ZINTREL_REGISTRY, else\n"
     "$XDG_DATA_HOME/zintrel/registry.db.\n"
+#endif
     "export writes REGEDIT4, or with --v5 a UTF-16 \"Windows Registry Editor Version 5.00\" file.\n"
     "Texts of Unicode files are converted to and from the code page CP: windows-1252 (the\n"
     "default) or utf-8.\n";
@@ -287,61 +288,6 @@ void remove(const RegCommand& command, RegToolStore& store) {
     const auto batch = registry.beginBatch();
     for (const auto& name : key->valueNames()) key->deleteValue(name);
     batch->commit();
-}
-
-// The file a path names, links followed; nullopt when there is none.
-std::optional<std::pair<dev_t, ino_t>> fileIdentity(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-    return std::make_pair(status.st_dev, status.st_ino);
-}
-
-// Replacing the store, or its -wal or -shm beside it, would destroy it.
-void refuseStoreFiles(const std::filesystem::path& target, const std::string& shownPath,
-                      const std::vector<std::string>& storeFiles) {
-    const auto targetFile = fileIdentity(target);
-    for (const auto& file : storeFiles) {
-        std::error_code error;
-        const auto storePath = std::filesystem::weakly_canonical(file, error);
-        if ((targetFile && targetFile == fileIdentity(file)) || (!error && storePath == target))
-            throw RegToolError("Cannot create file " + shownPath + ": it is the registry store");
-    }
-}
-
-// An export holds the verifier and every enciphered entry, which only
-// obfuscate: the file is made readable by its owner alone, like the store.
-// It is written beside the target and renamed over it, so that a failure
-// leaves the old file whole; a link is followed and the file it names replaced.
-void writeExportFile(const std::string& path, const std::string& text,
-                     const std::vector<std::string>& storeFiles) {
-    const RegToolError cannotCreate("Cannot create file " + path);
-    std::error_code error;
-    const auto target = std::filesystem::weakly_canonical(path, error);
-    if (error || target.filename().empty()) throw cannotCreate;
-    refuseStoreFiles(target, path, storeFiles);
-    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"));
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) throw cannotCreate;
-    struct TemporaryFile {
-        const std::string& path;
-        int fd;
-        bool renamed = false;
-        ~TemporaryFile() {
-            if (fd >= 0) ::close(fd);
-            if (!renamed) ::unlink(path.c_str());
-        }
-    } file{temporary, fd};
-    if (::fchmod(file.fd, 0600) != 0) throw cannotCreate;
-    for (std::size_t written = 0; written < text.size();) {
-        const ssize_t step = ::write(file.fd, text.data() + written, text.size() - written);
-        if (step < 0 && errno == EINTR) continue;
-        if (step <= 0) throw cannotCreate;
-        written += static_cast<std::size_t>(step);
-    }
-    if (::fsync(file.fd) != 0) throw cannotCreate;
-    if (::close(std::exchange(file.fd, -1)) != 0) throw cannotCreate;
-    if (::rename(temporary.c_str(), target.c_str()) != 0) throw cannotCreate;
-    file.renamed = true;
 }
 
 void exportKey(const RegCommand& command, RegToolStore& store) {

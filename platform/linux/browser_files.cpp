@@ -79,23 +79,4 @@ std::optional<pid_t> lockLinkPid(const std::filesystem::path& link, char separat
     return pid;
 }
 
-void appendUtf8(std::string& text, char32_t codePoint) {
-    if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) codePoint = 0xFFFD;
-    if (codePoint < 0x80) {
-        text += char(codePoint);
-    } else if (codePoint < 0x800) {
-        text += char(0xC0 | (codePoint >> 6));
-        text += char(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        text += char(0xE0 | (codePoint >> 12));
-        text += char(0x80 | ((codePoint >> 6) & 0x3F));
-        text += char(0x80 | (codePoint & 0x3F));
-    } else {
-        text += char(0xF0 | (codePoint >> 18));
-        text += char(0x80 | ((codePoint >> 12) & 0x3F));
-        text += char(0x80 | ((codePoint >> 6) & 0x3F));
-        text += char(0x80 | (codePoint & 0x3F));
-    }
-}
-
 }  // namespace zn

@@ -33,7 +33,4 @@ bool processAlive(pid_t pid);
 // "host-1234". Nothing when the link is missing or names no number.
 std::optional<pid_t> lockLinkPid(const std::filesystem::path& link, char separator);
 
-// Appends the code point as UTF-8; U+FFFD for a value that is not one.
-void appendUtf8(std::string& text, char32_t codePoint);
-
 }  // namespace zn

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/linux/loopback_http.h"
+#include "platform/utf8.h"
 
 namespace zn {
 namespace {

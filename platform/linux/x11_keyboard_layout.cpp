@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/linux/virtual_keys.h"
+#include "platform/utf8.h"
 
 namespace zn {
 namespace {
@@ -25,32 +26,14 @@ bool isPrintable(char32_t character) {
            !(character >= 0xD800 && character <= 0xDFFF);
 }
 
-std::string utf8(char32_t character) {
-    std::string text;
-    if (character < 0x80) {
-        text += char(character);
-    } else if (character < 0x800) {
-        text += char(0xC0 | (character >> 6));
-        text += char(0x80 | (character & 0x3F));
-    } else if (character < 0x10000) {
-        text += char(0xE0 | (character >> 12));
-        text += char(0x80 | ((character >> 6) & 0x3F));
-        text += char(0x80 | (character & 0x3F));
-    } else {
-        text += char(0xF0 | (character >> 18));
-        text += char(0x80 | ((character >> 12) & 0x3F));
-        text += char(0x80 | ((character >> 6) & 0x3F));
-        text += char(0x80 | (character & 0x3F));
-    }
-    return text;
-}
-
 }  // namespace
 
 std::string X11KeyboardLayout::keyName(unsigned virtualKey) const {
     const auto character = characterOfKeysym(keysymForVirtualKey(virtualKey));
     if (!character || !isPrintable(*character)) return {};
-    return utf8(*character);
+    std::string name;
+    appendUtf8(name, *character);
+    return name;
 }
 
 }  // namespace zn

@@ -11,7 +11,9 @@ void ApplicationWindow::onMessage(UINT message, Handler handler) {
     handlers_[message] = std::move(handler);
 }
 
-void ApplicationWindow::forgetMessage(UINT message) { handlers_.erase(message); }
+void ApplicationWindow::forgetMessage(UINT message) {
+    handlers_.erase(message);
+}
 
 LRESULT ApplicationWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const auto found = handlers_.find(message);

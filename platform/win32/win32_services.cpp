@@ -15,13 +15,21 @@ MessageAnswer Win32MessageBoxes::show(MessageKind kind, const std::string& text,
                                       MessageButtons buttons) {
     UINT style = buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
     switch (kind) {
-        case MessageKind::Warning: style |= MB_ICONWARNING; break;
-        case MessageKind::Error: style |= MB_ICONERROR; break;
-        case MessageKind::Information: style |= MB_ICONINFORMATION; break;
-        case MessageKind::Confirm: style |= MB_ICONQUESTION; break;
+        case MessageKind::Warning:
+            style |= MB_ICONWARNING;
+            break;
+        case MessageKind::Error:
+            style |= MB_ICONERROR;
+            break;
+        case MessageKind::Information:
+            style |= MB_ICONINFORMATION;
+            break;
+        case MessageKind::Confirm:
+            style |= MB_ICONQUESTION;
+            break;
     }
-    const int answer = MessageBoxA(messageOwner(), text.c_str(), messageCaption(kind),
-                                   style | MB_TASKMODAL);
+    const int answer =
+        MessageBoxA(messageOwner(), text.c_str(), messageCaption(kind), style | MB_TASKMODAL);
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
 }
@@ -54,7 +62,9 @@ private:
 
 }  // namespace
 
-bool Win32Clipboard::hasText() const { return IsClipboardFormatAvailable(CF_TEXT) != 0; }
+bool Win32Clipboard::hasText() const {
+    return IsClipboardFormatAvailable(CF_TEXT) != 0;
+}
 
 std::string Win32Clipboard::text() const {
     OpenedClipboard clipboard;
@@ -158,8 +168,8 @@ void Win32Shell::startProgram(const std::string& program, const std::string& par
     PROCESS_INFORMATION process{};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &process)) {
+    if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
@@ -185,8 +195,7 @@ Win32Timers::~Win32Timers() {
 void Win32Timers::startOneShot(int milliseconds, std::function<void()> fire) {
     const UINT_PTR id = nextId_++;
     pending_[id] = std::move(fire);
-    SetTimer(window_.handle(), id, static_cast<UINT>(milliseconds > 0 ? milliseconds : 0),
-             nullptr);
+    SetTimer(window_.handle(), id, static_cast<UINT>(milliseconds > 0 ? milliseconds : 0), nullptr);
 }
 
 Win32Hotkeys::Win32Hotkeys(ApplicationWindow& window, std::function<void(int id)> pressed)
@@ -240,7 +249,9 @@ std::string mappedSortKey(const std::string& text, DWORD flags) {
 
 }  // namespace
 
-std::string Win32Collation::sortKey(const std::string& text) const { return mappedSortKey(text, 0); }
+std::string Win32Collation::sortKey(const std::string& text) const {
+    return mappedSortKey(text, 0);
+}
 
 std::string Win32Collation::sortKeyIgnoringCase(const std::string& text) const {
     return mappedSortKey(text, NORM_IGNORECASE);

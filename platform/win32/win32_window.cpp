@@ -36,19 +36,17 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(handle_, message, wParam, lParam);
 }
 
-HWND Window::addControl(const char* controlClass, const std::string& text, DWORD style,
-                        RECT bounds, int id, DWORD exStyle) {
-    HWND child = CreateWindowExA(exStyle, controlClass, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                 bounds.left, bounds.top, bounds.right - bounds.left,
-                                 bounds.bottom - bounds.top, handle_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleA(nullptr), nullptr);
+HWND Window::addControl(const char* controlClass, const std::string& text, DWORD style, RECT bounds,
+                        int id, DWORD exStyle) {
+    HWND child = CreateWindowExA(
+        exStyle, controlClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
+        bounds.right - bounds.left, bounds.bottom - bounds.top, handle_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), FALSE);
     return child;
 }
 
-LRESULT CALLBACK Window::windowProcedure(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+LRESULT CALLBACK Window::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         self->handle_ = window;
@@ -83,7 +81,9 @@ std::string windowText(HWND window) {
     return std::string(buffer.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
 }
 
-void setWindowText(HWND window, const std::string& text) { SetWindowTextA(window, text.c_str()); }
+void setWindowText(HWND window, const std::string& text) {
+    SetWindowTextA(window, text.c_str());
+}
 
 void centreOnScreen(HWND window) {
     RECT area{};

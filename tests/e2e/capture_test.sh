@@ -3,7 +3,8 @@
 # with its title as description. Debian's chromium (no debugging flag) and
 # firefox-esr each show a page this test serves on 127.0.0.1; with both
 # running the chooser asks which to add. Optionally the chooser's screenshot.
-source "$(dirname "$0")/harness.sh"
+E2E_DIR=$(cd "$(dirname "$0")" && pwd)
+source "$E2E_DIR/harness.sh"
 start_display
 SHOTS=${SCREENSHOT_DIR:-}
 PASSWORD="s3cret-pass"
@@ -47,20 +48,7 @@ start_firefox() {
     local profile="$HOME/firefox-profile" list="$XDG_CONFIG_HOME/mozilla/firefox"
     mkdir -p "$profile" "$list"
     printf '[Profile0]\nName=default\nIsRelative=0\nPath=%s\nDefault=1\n' "$profile" >"$list/profiles.ini"
-    cat >"$profile/user.js" <<'PREFS'
-user_pref("browser.sessionstore.interval", 1000);
-user_pref("datareporting.policy.firstRunURL", "");
-user_pref("datareporting.policy.dataSubmissionEnabled", false);
-user_pref("browser.startup.homepage_override.mstone", "ignore");
-user_pref("browser.aboutwelcome.enabled", false);
-user_pref("browser.shell.checkDefaultBrowser", false);
-user_pref("app.update.enabled", false);
-user_pref("app.normandy.enabled", false);
-user_pref("toolkit.telemetry.enabled", false);
-user_pref("network.captive-portal-service.enabled", false);
-user_pref("network.connectivity-service.enabled", false);
-user_pref("services.settings.server", "http://127.0.0.1:1/");
-PREFS
+    cp "$E2E_DIR/firefox_test_prefs.js" "$profile/user.js"
     firefox-esr --no-remote --profile "$profile" "$FIREFOX_URL" >"$WORK/firefox.log" 2>&1 &
     PIDS+=($!)
     wait_window '^Firefox "quoted"' 90 >/dev/null

@@ -3,8 +3,12 @@
 // end-to-end tests read back what a run stored with it.
 #include <iostream>
 
+#ifdef _WIN32
+#include "platform/win32/win32_registry.h"
+#else
 #include "platform/linux/registry_location.h"
 #include "platform/linux/sqlite_registry.h"
+#endif
 #include "vault/entry_cipher.h"
 #include "vault/entry_store.h"
 
@@ -14,7 +18,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
+#ifdef _WIN32
+        const auto registry = std::make_unique<zn::win32::Win32Registry>();
+#else
         const auto registry = zn::SqliteRegistry::open(zn::registryLocation().string());
+#endif
         const auto loaded = zn::loadAllEntries(*registry, zn::MakeVerifier(argv[1]));
         for (const zn::BookmarkEntry& entry : loaded.entries)
             std::cout << entry.site << '\t' << entry.description << '\t' << entry.userName << '\t'

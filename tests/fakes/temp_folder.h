@@ -15,11 +15,15 @@ class TempFolder {
 public:
     TempFolder() {
 #ifdef _WIN32
-        // No mkdtemp on Windows: the first new name of a random series.
-        for (unsigned n = std::random_device{}();; ++n) {
-            path_ = std::filesystem::temp_directory_path() / ("zintrel-" + std::to_string(n));
-            if (std::filesystem::create_directory(path_)) return;
+        // No mkdtemp: try fresh random names until one is ours.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            auto candidate = std::filesystem::temp_directory_path() /
+                             ("zintrel-" + std::to_string(random()));
+            std::error_code failed;
+            if (std::filesystem::create_directory(candidate, failed)) path_ = candidate;
         }
+        if (path_.empty()) throw std::runtime_error("no temporary folder could be made");
 #else
         std::string pattern = (std::filesystem::temp_directory_path() / "zintrel-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");

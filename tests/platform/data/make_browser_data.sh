@@ -43,18 +43,7 @@ type_address() {  # into the focused browser's address bar; Delete drops the com
 # Firefox: a fresh profile with a 1 s session interval. Tab 1 follows the link to
 # second.html; tab 2 goes index.html -> second.html and back, and stays selected.
 mkdir -p "$WORK/firefox"
-cat >"$WORK/firefox/user.js" <<'PREFS'
-user_pref("browser.sessionstore.interval", 1000);
-user_pref("datareporting.policy.firstRunURL", "");
-user_pref("browser.startup.homepage_override.mstone", "ignore");
-user_pref("browser.shell.checkDefaultBrowser", false);
-user_pref("app.update.enabled", false);
-user_pref("app.normandy.enabled", false);
-user_pref("toolkit.telemetry.enabled", false);
-user_pref("network.captive-portal-service.enabled", false);
-user_pref("network.connectivity-service.enabled", false);
-user_pref("services.settings.server", "http://127.0.0.1:1/");
-PREFS
+cp "$HERE/../../e2e/firefox_test_prefs.js" "$WORK/firefox/user.js"
 HOME="$WORK" firefox-esr --no-remote --profile "$WORK/firefox" "http://127.0.0.1:$PORT/index.html" \
     >/dev/null 2>&1 &
 FIREFOX=$!

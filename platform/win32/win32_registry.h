@@ -1,0 +1,61 @@
+// The registry port over the Windows registry itself (advapi32): the vault
+// lives in the real HKEY_CURRENT_USER\SOFTWARE\Halvorn\Bookmarks, where the
+// registry editor and every other tool see it.
+//
+// The Windows registry has no transactions a program can rely on (Wine has
+// none at all), so a batch keeps an undo log: everything it changes is noted
+// as it was before the first change, and a batch dropped without commit puts
+// it all back. A crash in the middle of a batch can therefore leave part of
+// it written, as it always could on Windows.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace zn::win32 {
+
+struct UndoLog;
+
+class Win32Registry : public Registry {
+public:
+    // The real roots.
+    Win32Registry();
+    // Every root lives under HKEY_CURRENT_USER\<sandbox>\<root name> instead,
+    // so that tests never touch the user's own keys; the sandbox goes with
+    // the object.
+    static std::unique_ptr<Win32Registry> inSandbox(const std::string& sandbox);
+    ~Win32Registry() override;
+
+    std::unique_ptr<RegistryKey> openKey(RegRoot root, const std::string& path,
+                                         bool create) override;
+    bool deleteKey(RegRoot root, const std::string& path) override;
+    std::unique_ptr<RegistryBatch> beginBatch() override;
+
+    // The names of a key's sub-keys, in the registry's order; empty when the
+    // key is missing.
+    std::vector<std::string> subKeyNames(RegRoot root, const std::string& path);
+
+    // Used by the keys and batches: where a root lives and what a batch must undo.
+    struct Location {
+        HKEY base;
+        std::string prefix;  // empty, or the sandbox's path with a trailing "\"
+    };
+    Location locate(RegRoot root) const;
+    UndoLog* undoLog() const { return undo_; }
+    void setUndoLog(UndoLog* log) { undo_ = log; }
+
+private:
+    std::string sandbox_;
+    UndoLog* undo_ = nullptr;
+};
+
+// A key path in its canonical form: names joined by single "\", no leading,
+// trailing or doubled separators.
+std::string canonicalKeyPath(const std::string& path);
+
+}  // namespace zn::win32

@@ -1,0 +1,88 @@
+// The small Win32 services where our own code stands between the rules and
+// the system: a started program's one argument, timers from the message
+// loop, the clipboard's text, and the locale's order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/win32/win32_services.h"
+#include "tests/fakes/temp_folder.h"
+
+namespace zn::testing {
+namespace {
+
+using namespace zn::win32;
+
+// The program writes its file in one go and closes it; wait for the whole of it.
+std::string readWhenWritten(const std::filesystem::path& path, std::size_t lines) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        const std::string got = text.str();
+        if (static_cast<std::size_t>(std::count(got.begin(), got.end(), '\n')) >= lines) return got;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return {};
+}
+
+TEST(Win32Shell, AStartedProgramGetsItsParameterAsOneArgument) {
+    const char* const parameters[] = {
+        "plain", "two words", "say \"hi\"", "C:\\folder\\", "a\\\\\"b", "x & del y; z | w",
+    };
+    TempFolder folder;
+    int round = 0;
+    for (const std::string parameter : parameters) {
+        SCOPED_TRACE(parameter);
+        const auto out = folder / ("out" + std::to_string(round++) + ".txt");
+        SetEnvironmentVariableA("ZN_ECHO_OUT", out.string().c_str());
+        Win32Shell().startProgram(ZN_ECHO_ARGUMENTS, parameter);
+        EXPECT_EQ(readWhenWritten(out, 2), "1\n" + parameter + "\n");
+    }
+    const auto none = folder / "none.txt";
+    SetEnvironmentVariableA("ZN_ECHO_OUT", none.string().c_str());
+    Win32Shell().startProgram(ZN_ECHO_ARGUMENTS, "");
+    EXPECT_EQ(readWhenWritten(none, 1), "0\n");
+}
+
+TEST(Win32Timers, AOneShotFiresOnceFromTheMessageLoop) {
+    ApplicationWindow window("Zintrel timer test");
+    Win32Timers timers(window);
+    int fired = 0;
+    timers.startOneShot(20, [&] { ++fired; });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline && fired == 0) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(Win32Clipboard, TextGoesInAndComesBackAsItWas) {
+    Win32Clipboard clipboard;
+    const std::string text = "https://a.example/ caf\xE9";
+    clipboard.setText(text);
+    EXPECT_TRUE(clipboard.hasText());
+    EXPECT_EQ(clipboard.text(), text);
+}
+
+TEST(Win32Collation, OrdersByTheLocaleAndComparesIgnoringCase) {
+    Win32Collation collation;
+    EXPECT_LT(collation.sortKey("apple"), collation.sortKey("Banana"));
+    EXPECT_LT(collation.sortKey("Banana"), collation.sortKey("cherry"));
+    EXPECT_NE(collation.sortKey("abc"), collation.sortKey("ABC"));
+    EXPECT_EQ(collation.sortKeyIgnoringCase("abc"), collation.sortKeyIgnoringCase("ABC"));
+    EXPECT_TRUE(collation.equalIgnoringCase("Example.COM", "example.com"));
+    EXPECT_FALSE(collation.equalIgnoringCase("example.com", "example.org"));
+}
+
+}  // namespace
+}  // namespace zn::testing
