@@ -35,7 +35,7 @@ has_value() { reg_value "$1" "$2" >/dev/null 2>&1; }
 wine_pids() {
     local pid
     for pid in $(pgrep -f -i "(^|[\\/ ])$1( |\$)" || true); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+        tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
     done
     true
 }
