@@ -243,16 +243,7 @@ SetupDialog::SetupDialog(SetupProgram& program, HWND owner, const char* classNam
                          const char* caption, int clientWidth, int clientHeight)
     : program_(program), owner_(owner) {
     const DWORD style = WS_POPUP | kFixedFrame;
-    create(className, caption, style, WS_EX_DLGMODALFRAME,
-           windowBounds(clientWidth, clientHeight, style), owner);
-    // The frame above assumed no extended style; make the client area exact.
-    RECT client{};
-    GetClientRect(handle(), &client);
-    RECT frame{};
-    GetWindowRect(handle(), &frame);
-    SetWindowPos(handle(), nullptr, 0, 0, frame.right - frame.left + clientWidth - client.right,
-                 frame.bottom - frame.top + clientHeight - client.bottom,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    create(className, caption, style, 0, windowBounds(clientWidth, clientHeight, style), owner);
 }
 
 void SetupDialog::runModal() {
