@@ -12,6 +12,24 @@ inline constexpr const char* kChooserCaption = "Select Bookmark to Add";
 inline constexpr const char* kChooserFirstLine = "You currently have multiple browsers active.";
 inline constexpr const char* kChooserSecondLine = "Select the bookmarks that you want to add.";
 
+// The chooser's layout, shared by its views: a 516 x 224 window whose client
+// area, inside a classic frame, is 508 x 194; positions are client pixels.
+namespace chooser_layout {
+inline constexpr int kWindowWidth = 516;
+inline constexpr int kWindowHeight = 224;
+inline constexpr int kClientWidth = 508;
+inline constexpr int kClientHeight = 194;
+inline constexpr int kLabelTop = 10;
+inline constexpr int kLabelHeight = 40;
+inline constexpr int kBoxLeft = 16;
+inline constexpr int kBoxTops[] = {56, 88, 120};
+inline constexpr int kBoxWidth = kClientWidth - 2 * kBoxLeft;
+inline constexpr int kBoxHeight = 24;
+inline constexpr int kButtonWidth = 80;
+inline constexpr int kButtonHeight = 28;
+inline constexpr int kButtonTop = 154;
+}  // namespace chooser_layout
+
 struct ChooserBox {
     std::string caption;
     bool checked = false;

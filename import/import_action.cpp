@@ -22,7 +22,7 @@ void TForm1::BitBtn10Click() {
         if (!favorite.checked) continue;
         const std::string address = dialog.shortcutAddress(favorite);
         if (!address.empty() && !list_.findBySite(address))
-            list_.add(BookmarkEntry{address, favorite.text, "", ""});
+            list_.add(BookmarkEntry{address, std::string(favorite.text), "", ""});
         // Deleted whether or not it made a row; a failure is not reported.
         if (dialog.CheckBox1) dialog.files().deleteFile(dialog.shortcutPath(favorite));
     }

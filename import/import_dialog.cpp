@@ -78,12 +78,11 @@ void TwImport::BitBtn7Click() {
     CheckListBox1.clear();
     changed(ImportListId::Addresses);
     // The lines are looked at where they lie in the file's text: only the
-    // addresses are copied out, not every line of a file that may be large.
+    // addresses are copied, all into one block the list keeps.
     const std::string bytes = readWholeTextFile(services_.ports.files, ListBox2[*ListBox2Selected]);
     std::vector<CheckListItem> addresses;
     forEachTextLine(bytes, [&](std::string_view line) {
-        if (const auto address = addressInLine(line))
-            addresses.push_back({std::string(*address), 0, false});
+        if (const auto address = addressInLine(line)) addresses.push_back({*address, 0, false});
     });
     CheckListBox1.assign(std::move(addresses));
     CheckListBox1.setSorted();
@@ -123,7 +122,7 @@ std::string TwImport::shortcutAddress(const CheckListItem& favorite) const {
 std::vector<std::string> TwImport::tickedAddresses() const {
     std::vector<std::string> ticked;
     for (const auto& item : CheckListBox1.items())
-        if (item.checked) ticked.push_back(item.text);
+        if (item.checked) ticked.emplace_back(item.text);
     return ticked;
 }
 

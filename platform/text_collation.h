@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zn {
 
@@ -15,8 +16,8 @@ public:
     // differ only in case get equal keys.
     virtual std::string sortKeyIgnoringCase(const std::string& text) const = 0;
     // Appends that key to keys: sorting many texts then needs no allocation per key.
-    virtual void appendSortKeyIgnoringCase(const std::string& text, std::string& keys) const {
-        keys += sortKeyIgnoringCase(text);
+    virtual void appendSortKeyIgnoringCase(std::string_view text, std::string& keys) const {
+        keys += sortKeyIgnoringCase(std::string(text));
     }
     // Equality ignoring letter case, in the user's character set.
     virtual bool equalIgnoringCase(const std::string& a, const std::string& b) const = 0;

@@ -6,19 +6,7 @@
 #include "platform/qt/qt_message_boxes.h"
 
 namespace zn {
-namespace {
-
-// The client area of a 516 x 224 window with a classic frame.
-constexpr int kClientWidth = 508;
-constexpr int kClientHeight = 194;
-constexpr int kBoxLeft = 16;
-constexpr int kBoxTops[] = {56, 88, 120};
-constexpr int kBoxWidth = kClientWidth - 2 * kBoxLeft;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 28;
-constexpr int kButtonTop = 154;
-
-}  // namespace
+using namespace chooser_layout;
 
 ChooserView::ChooserView(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TwBoth"));
@@ -29,12 +17,12 @@ ChooserView::ChooserView(QWidget* parent) : QDialog(parent) {
                                  QString::fromLatin1(kChooserSecondLine),
                              this);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label->setGeometry(0, 10, kClientWidth, 40);
+    label->setGeometry(0, kLabelTop, kClientWidth, kLabelHeight);
 
     for (std::size_t source = 0; source < boxes_.size(); ++source) {
         auto* box = new QCheckBox(this);
         box->setObjectName(QStringLiteral("CheckBox%1").arg(source + 1));
-        box->setGeometry(kBoxLeft, kBoxTops[source], kBoxWidth, 24);
+        box->setGeometry(kBoxLeft, kBoxTops[source], kBoxWidth, kBoxHeight);
         boxes_[source] = box;
     }
 

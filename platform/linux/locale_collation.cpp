@@ -13,7 +13,7 @@ namespace {
 // Decodes the user's multibyte text into wide characters; bytes that do not
 // decode are kept one by one so that no text compares equal to another by
 // accident.
-std::wstring widen(const std::string& text, locale_t locale) {
+std::wstring widen(std::string_view text, locale_t locale) {
     const locale_t previous = uselocale(locale);
     std::wstring wide;
     wide.reserve(text.size());
@@ -39,7 +39,7 @@ std::wstring widen(const std::string& text, locale_t locale) {
 }
 
 // The text with its letters folded to lower case, in the user's character set.
-std::string foldedText(const std::string& text, locale_t locale) {
+std::string foldedText(std::string_view text, locale_t locale) {
     std::string folded;
     const locale_t previous = uselocale(locale);
     std::mbstate_t state{};
@@ -74,6 +74,32 @@ void appendUtf8(std::string& out, std::uint32_t code) {
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
+}
+
+// Copies ASCII text with the letters A to Z folded to lower case, eight bytes
+// at a time; false, with the copy left unfinished, at a byte beyond ASCII.
+bool copyFoldingAsciiLetters(const char* from, char* to, std::size_t size) {
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    constexpr std::uint64_t highs = 0x80u * ones;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, from + i, 8);
+        if (word & highs) return false;
+        // Each byte is below 0x80, so no sum carries into the next byte: the
+        // high bit of the first sum says "at least A", that of the second
+        // "beyond Z".
+        const std::uint64_t atLeastA = word + (0x80u - 'A') * ones;
+        const std::uint64_t beyondZ = word + (0x80u - 'Z' - 1) * ones;
+        word |= ((atLeastA ^ beyondZ) & highs) >> 2;  // 0x20 on each capital
+        std::memcpy(to + i, &word, 8);
+    }
+    for (; i < size; ++i) {
+        const char c = from[i];
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+        to[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return true;
 }
 
 }  // namespace
@@ -112,17 +138,11 @@ std::string LocaleCollation::sortKeyIgnoringCase(const std::string& text) const 
     return key;
 }
 
-void LocaleCollation::appendSortKeyIgnoringCase(const std::string& text, std::string& keys) const {
+void LocaleCollation::appendSortKeyIgnoringCase(std::string_view text, std::string& keys) const {
     if (codePointOrder_) {
         const std::size_t start = keys.size();
-        keys += text;
-        bool ascii = true;
-        for (std::size_t i = start; i < keys.size(); ++i) {
-            char& c = keys[i];
-            if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (ascii) return;
+        keys.resize(start + text.size());
+        if (copyFoldingAsciiLetters(text.data(), keys.data() + start, text.size())) return;
         // UTF-8 keeps the code points' order in its bytes.
         keys.resize(start);
         for (const wchar_t character : widen(text, locale_))

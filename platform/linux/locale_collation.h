@@ -17,7 +17,7 @@ public:
 
     std::string sortKey(const std::string& text) const override;
     std::string sortKeyIgnoringCase(const std::string& text) const override;
-    void appendSortKeyIgnoringCase(const std::string& text, std::string& keys) const override;
+    void appendSortKeyIgnoringCase(std::string_view text, std::string& keys) const override;
     bool equalIgnoringCase(const std::string& a, const std::string& b) const override;
 
 private:

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <string_view>
 
 #include "platform/message_boxes.h"
 
@@ -21,7 +22,7 @@ private:
 };
 
 // The rules' byte strings are UTF-8 on Linux.
-inline QString toQt(const std::string& text) {
+inline QString toQt(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 inline std::string fromQt(const QString& text) {

@@ -138,10 +138,6 @@ void Win32Shell::openDocument(const std::string& target, const std::string& work
                   workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOWNORMAL);
 }
 
-namespace {
-
-// Quotes one argument so that the program's start-up code reads it back
-// whole, blanks, quotes and backslashes included.
 std::string quotedArgument(const std::string& argument) {
     std::string quoted = "\"";
     std::size_t backslashes = 0;
@@ -157,8 +153,6 @@ std::string quotedArgument(const std::string& argument) {
     quoted.append(2 * backslashes, '\\');
     return quoted + '"';
 }
-
-}  // namespace
 
 void Win32Shell::startProgram(const std::string& program, const std::string& parameter) {
     std::string commandLine = quotedArgument(program);

@@ -89,4 +89,8 @@ public:
 // The window a box belongs to: the active one of ours, when it shows.
 HWND messageOwner();
 
+// Quotes one argument of a command line so that the program's start-up code
+// reads it back whole, blanks, quotes and backslashes included.
+std::string quotedArgument(const std::string& argument);
+
 }  // namespace zn::win32

@@ -53,7 +53,7 @@ namespace {
 
 std::vector<std::string> texts(const CheckList& list) {
     std::vector<std::string> result;
-    for (const auto& item : list.items()) result.push_back(item.text);
+    for (const auto& item : list.items()) result.emplace_back(item.text);
     return result;
 }
 

@@ -47,6 +47,9 @@ TEST_F(LocaleCollationTest, KeysIgnoringCaseOrderByCodePointWithLettersFolded) {
     EXPECT_LT(collation.sortKeyIgnoringCase("A.url"), collation.sortKeyIgnoringCase("b.url"));
     EXPECT_LT(collation.sortKeyIgnoringCase("Links/"), collation.sortKeyIgnoringCase("links2/"));
     EXPECT_LT(collation.sortKeyIgnoringCase("zebra"), collation.sortKeyIgnoringCase("Ébène"));
+    // Only A to Z fold among the ASCII bytes, a whole word of them at a time.
+    EXPECT_EQ(collation.sortKeyIgnoringCase("@AZ[`az{HTTP://X.EXAMPLE/~\x7F"),
+              "@az[`az{http://x.example/~\x7F");
     std::string keys = "x";
     collation.appendSortKeyIgnoringCase("ÀB", keys);
     EXPECT_EQ(keys, "x" + collation.sortKeyIgnoringCase("àb"));
