@@ -61,8 +61,13 @@ TForm1::TForm1(SetupProgram& program)
 
 void TForm1::FormCreate() {
     const Files& files = program_.services.files;
+#ifdef _WIN32
+    folderField = "C:\\Program Files\\znvault";
+#else
+    // A user may not write outside the home folder: the user's own programs.
     folderField =
         files.homeFolder() + kSeparator + ".local" + kSeparator + "opt" + kSeparator + "znvault";
+#endif
     installation.sourceFolder = files.currentFolder() + kSeparator;
     findwindowa();
     installation.desktopChosen = false;
@@ -181,7 +186,8 @@ void TForm3::setTreeDirectory(std::string directory) {
 void TForm3::FormShow() {
     places = program_.services.files.places();
     placeIndex = 0;
-    setTreeDirectory(program_.services.files.homeFolder());
+    // The first place: the home folder here, drive C: on Windows.
+    setTreeDirectory(places.empty() ? program_.services.files.homeFolder() : places.front());
     program_.services.screens.processMessages();
     DirectoryListBox1Change();
 }

@@ -11,62 +11,68 @@ namespace {
 
 using Installation = SetupTest;
 
-const char* const kDistribution[] = {"znvault", "znhelp.htm", "readme.txt", "unzn", "file_id.diz"};
-
 TEST_F(Installation, InstallsTwoLevelsBelowAnExistingFolderAndEmptiesTheSource) {
     reachInstallationScreen();
     install(true, true);
 
     ASSERT_TRUE(program.installationScreen.completionPanelShown);
     EXPECT_NE(std::find(screens.calls.begin(), screens.calls.end(), "notice"), screens.calls.end());
-    EXPECT_EQ(readFile(installFolder() / "znvault"), "new znvault");
-    EXPECT_EQ(readFile(installFolder() / "znhelp.htm"), "new znhelp.htm");
-    EXPECT_EQ(readFile(installFolder() / "readme.txt"), "new readme.txt");
-    EXPECT_EQ(readFile(temp / "home/.local/bin/unzn"), "new unzn");
-    for (const char* name : kDistribution)
+    for (const std::string& name :
+         {programFileName(), std::string("znhelp.htm"), std::string("readme.txt")})
+        EXPECT_EQ(readFile(installFolder() / name), "new " + name);
+    EXPECT_EQ(readFile(installedUninstaller()), "new " + uninstallerName());
+    for (const auto& name : distribution())
         EXPECT_FALSE(files.exists(source(name).string())) << name;
     EXPECT_EQ(vaultValue("installdir"), installFolder().string());
     EXPECT_EQ(vaultValue("a"), "1");
     const std::string uninstallKey = kUninstallKeyPath;
     EXPECT_EQ(decodeStringData(
                   registry.value(RegRoot::LocalMachine, uninstallKey, "UninstallString")->data),
-              (temp / "home/.local/bin/unzn").string());
+              installedUninstaller());
     // The program links carry their final name; the others keep theirs.
-    EXPECT_TRUE(files.exists((desktop() / "Zintrel.desktop").string()));
-    EXPECT_FALSE(files.exists((desktop() / "znvault.desktop").string()));
-    for (const char* link : {"Zintrel", "znhelp", "ReadMe", "Uninstall"})
-        EXPECT_TRUE(files.exists((group() / (std::string(link) + ".desktop")).string())) << link;
-    EXPECT_NE(readFile(group() / "Zintrel.desktop").find("Name=Zintrel\n"), std::string::npos);
-    EXPECT_NE(readFile(group() / "ReadMe.desktop").find("xdg-open"), std::string::npos);
+    EXPECT_EQ(linkTarget(desktop() / linkFile("Zintrel")), installedProgram());
+    EXPECT_FALSE(files.exists((desktop() / linkFile("znvault")).string()));
+    const struct {
+        const char* link;
+        std::string target;
+    } links[] = {{"Zintrel", installedProgram()},
+                 {"znhelp", native(installFolder() / "znhelp.htm")},
+                 {"ReadMe", native(installFolder() / "readme.txt")},
+                 {"Uninstall", installedUninstaller()}};
+    for (const auto& link : links)
+        EXPECT_EQ(linkTarget(group() / linkFile(link.link)), link.target) << link.link;
 }
 
 TEST_F(Installation, ReplacesAnEarlierProgramAndItsShortcut) {
-    writeFile(installFolder() / "znvault", "old znvault");
-    writeFile(group() / "Zintrel.desktop", "[Desktop Entry]\nName=Zintrel\nExec=/old/znvault\n");
+    writeFile(installFolder() / programFileName(), "old znvault");
+    std::filesystem::create_directories(group());
+    links.createLink(native(temp / "old" / programFileName()),
+                     native(group() / linkFile("Zintrel")));
     reachInstallationScreen();
     install(false, true);
 
-    EXPECT_EQ(readFile(installFolder() / "znvault"), "new znvault");
-    EXPECT_NE(readFile(group() / "Zintrel.desktop").find(installFolder().string()),
-              std::string::npos);
-    EXPECT_FALSE(files.exists((group() / "znvault.desktop").string()));
+    EXPECT_EQ(readFile(installedProgram()), "new " + programFileName());
+    EXPECT_EQ(linkTarget(group() / linkFile("Zintrel")), installedProgram());
+    EXPECT_FALSE(files.exists((group() / linkFile("znvault")).string()));
 }
 
 TEST_F(Installation, WithoutShortcutsStillRenamesTheEarlierLinkAndDropsTheMisspeltGroupsLink) {
-    writeFile(desktop() / "znvault.desktop", "[Desktop Entry]\nName=znvault\nExec=/x\n");
-    writeFile(startMenu() / "programs/Zintrol/Zintrel.desktop", "[Desktop Entry]\n");
+    const std::string earlier = native(temp / "old" / programFileName());
+    links.createLink(earlier, native(desktop() / linkFile("znvault")));
+    const auto misspelt = startMenu() / "programs" / "Zintrol";
+    writeFile(misspelt / linkFile("Zintrel"), "an old link");
     reachInstallationScreen();
     install(false, false);
 
-    EXPECT_FALSE(files.exists((desktop() / "znvault.desktop").string()));
-    EXPECT_NE(readFile(desktop() / "Zintrel.desktop").find("Name=Zintrel\n"), std::string::npos);
-    EXPECT_FALSE(files.exists((startMenu() / "programs/Zintrol/Zintrel.desktop").string()));
-    EXPECT_TRUE(files.exists((startMenu() / "programs/Zintrol").string()));
+    EXPECT_FALSE(files.exists((desktop() / linkFile("znvault")).string()));
+    EXPECT_EQ(linkTarget(desktop() / linkFile("Zintrel")), earlier);
+    EXPECT_FALSE(files.exists((misspelt / linkFile("Zintrel")).string()));
+    EXPECT_TRUE(files.exists(misspelt.string()));
     EXPECT_FALSE(files.exists(group().string()));
 }
 
 TEST_F(Installation, AFailedProgramCopyShowsTheErrorAndEndsWithNothingAfterIt) {
-    files.failingCopies.insert((installFolder() / "znvault").string());
+    files.failingCopies.insert(installedProgram());
     reachInstallationScreen();
     install(true, true);
 
@@ -78,14 +84,15 @@ TEST_F(Installation, AFailedProgramCopyShowsTheErrorAndEndsWithNothingAfterIt) {
     // What came before the copy stays; nothing after it happened.
     EXPECT_EQ(vaultValue("installdir"), installFolder().string());
     EXPECT_TRUE(files.exists(installFolder().string()));
-    for (const char* name : kDistribution) EXPECT_TRUE(files.exists(source(name).string())) << name;
-    EXPECT_FALSE(files.exists((desktop() / "Zintrel.desktop").string()));
+    for (const auto& name : distribution())
+        EXPECT_TRUE(files.exists(source(name).string())) << name;
+    EXPECT_FALSE(files.exists((desktop() / linkFile("Zintrel")).string()));
     EXPECT_FALSE(files.exists(group().string()));
     EXPECT_FALSE(registry.keyExists(RegRoot::LocalMachine, kUninstallKeyPath));
 }
 
 TEST_F(Installation, AFileWhoseCopyFailedStaysInTheSourceFolder) {
-    files.failingCopies.insert((installFolder() / "znhelp.htm").string());
+    files.failingCopies.insert(native(installFolder() / "znhelp.htm"));
     reachInstallationScreen();
     install(false, false);
 
@@ -101,9 +108,10 @@ TEST_F(Installation, InstallingIntoTheSourceFolderKeepsTheFilesItInstalls) {
     program.dispatcher.run([&] { screen.BitBtn3Click(); });
 
     EXPECT_TRUE(screen.completionPanelShown);
-    for (const char* name : {"znvault", "znhelp.htm", "readme.txt"})
-        EXPECT_EQ(readFile(source(name)), std::string("new ") + name);
-    EXPECT_FALSE(files.exists(source("unzn").string()));
+    for (const std::string& name :
+         {programFileName(), std::string("znhelp.htm"), std::string("readme.txt")})
+        EXPECT_EQ(readFile(source(name)), "new " + name);
+    EXPECT_FALSE(files.exists(source(uninstallerName()).string()));
     EXPECT_FALSE(files.exists(source("file_id.diz").string()));
 }
 
@@ -150,9 +158,9 @@ TEST_F(Installation, AnErrorInTheSequenceStopsItAndLeavesInstallUsable) {
 }
 
 TEST(LinkNames, DropTheExtensionOfTheTarget) {
-    EXPECT_EQ(linkNameFor("/opt/z/znvault"), "znvault.desktop");
-    EXPECT_EQ(linkNameFor("/opt/z/znhelp.htm"), "znhelp.desktop");
-    EXPECT_EQ(linkNameFor("/opt/z.d/readme.txt"), "readme.desktop");
+    EXPECT_EQ(linkNameFor(native("/opt/z/" + programFileName())), linkFile("znvault"));
+    EXPECT_EQ(linkNameFor(native("/opt/z/znhelp.htm")), linkFile("znhelp"));
+    EXPECT_EQ(linkNameFor(native("/opt/z.d/readme.txt")), linkFile("readme"));
 }
 
 }  // namespace

@@ -13,12 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/desktop_links.h"
-#include "platform/linux/linux_files.h"
 #include "setup/setup_windows.h"
 #include "tests/fakes/fake_ports.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/temp_folder.h"
+#include "tests/setup/native_setup_ports.h"
 
 namespace zn::setup::testing {
 
@@ -42,7 +41,7 @@ inline std::string readFile(const std::filesystem::path& path) {
 
 // The real file system, with a home folder of the test's own and copies or
 // deletions that fail for chosen paths.
-class TestFiles : public LinuxFiles {
+class TestFiles : public NativeFiles {
 public:
     std::string current;
     std::string home;
@@ -51,22 +50,25 @@ public:
 
     std::string currentFolder() const override { return current; }
     std::string homeFolder() const override { return home; }
-    std::string windowsFolder() const override { return home + "/.local/bin"; }
-    std::vector<std::string> places() const override { return {home, "/"}; }
+    std::string windowsFolder() const override {
+        return native(std::filesystem::path(home) / ".local/bin");
+    }
+    std::vector<std::string> places() const override { return {home, root()}; }
+    std::string root() const { return std::filesystem::path(home).root_path().string(); }
     bool copyFile(const std::string& from, const std::string& to) override {
-        return !failingCopies.count(to) && LinuxFiles::copyFile(from, to);
+        return !failingCopies.count(to) && NativeFiles::copyFile(from, to);
     }
     bool deleteFile(const std::string& path) override {
-        return !failingDeletions.count(path) && LinuxFiles::deleteFile(path);
+        return !failingDeletions.count(path) && NativeFiles::deleteFile(path);
     }
 };
 
-class TestLinks : public DesktopEntryLinks {
+class TestLinks : public NativeLinks {
 public:
     bool refuse = false;
     void createLink(const std::string& target, const std::string& linkPath) override {
         if (refuse) throw std::runtime_error("Shortcuts cannot be made");
-        DesktopEntryLinks::createLink(target, linkPath);
+        NativeLinks::createLink(target, linkPath);
     }
 };
 
@@ -134,7 +136,7 @@ protected:
     SetupTest() {
         files.current = (temp / "dist").string();
         files.home = (temp / "home").string();
-        for (const char* name : {"znvault", "znhelp.htm", "readme.txt", "unzn", "file_id.diz"})
+        for (const auto& name : distribution())
             writeFile(temp / "dist" / name, std::string("new ") + name);
         std::filesystem::create_directories(desktop());
         const auto shellFolders =
@@ -144,11 +146,20 @@ protected:
         screens.program = &program;
     }
 
+    static std::vector<std::string> distribution() {
+        return {programFileName(), "znhelp.htm", "readme.txt", uninstallerName(), "file_id.diz"};
+    }
     std::filesystem::path desktop() const { return temp / "home" / "Desktop"; }
-    std::filesystem::path startMenu() const { return temp / "home" / ".local/share/applications"; }
+    std::filesystem::path startMenu() const {
+        return temp / "home" / ".local" / "share" / "applications";
+    }
     std::filesystem::path group() const { return startMenu() / "programs" / "Zintrel"; }
     std::filesystem::path installFolder() const { return temp / "home" / "opt" / "znvault"; }
     std::filesystem::path source(const std::string& name) const { return temp / "dist" / name; }
+    std::string installedProgram() const { return native(installFolder() / programFileName()); }
+    std::string installedUninstaller() const {
+        return native(std::filesystem::path(files.windowsFolder()) / uninstallerName());
+    }
     std::string vaultValue(const std::string& name) const {
         const auto value = registry.value(RegRoot::CurrentUser, kVaultKeyPath, name);
         return value ? decodeStringData(value->data) : "(none)";

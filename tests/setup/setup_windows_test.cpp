@@ -41,8 +41,8 @@ TEST_F(SetupFlow, AgreeLeadsToTheInstallationScreenAfterTheSecondTimer) {
     timers.fireNext();
     EXPECT_EQ(screens.calls, (Calls{"showLicence", "hideInstallation", "hideInstallation",
                                     "closeLicence", "showInstallation"}));
-    EXPECT_EQ(program.installationScreen.folderField, files.home + "/.local/opt/znvault");
-    EXPECT_EQ(program.installationScreen.installation.sourceFolder, files.current + "/");
+    EXPECT_EQ(program.installationScreen.folderField, defaultInstallFolder(files.home));
+    EXPECT_EQ(program.installationScreen.installation.sourceFolder, files.current + kPathSeparator);
 }
 
 TEST_F(SetupFlow, CancelOrClosingTheLicenceEndsTheProgramWritingNothing) {
@@ -72,10 +72,11 @@ TEST_F(SetupFlow, TheChooserProposesAFolderBelowTheDirectoryItStandsAt) {
         std::string proposal;
     } cases[] = {
         {"/", "/znvault"},
+        {"C:/", "C:/znvault"},
         {"/home", "/home/znvault"},
         {"/media/usb stick/Apps", "/media/usb stick/Apps/znvault"},
     };
-    for (const auto& c : cases) EXPECT_EQ(proposedFolder(c.directory), c.proposal);
+    for (const auto& c : cases) EXPECT_EQ(proposedFolder(native(c.directory)), native(c.proposal));
 }
 
 TEST_F(SetupFlow, OkInTheChooserWithoutAChangeReplacesTheTypedFolder) {
@@ -85,7 +86,8 @@ TEST_F(SetupFlow, OkInTheChooserWithoutAChangeReplacesTheTypedFolder) {
     screen.folderField = "/typed/by/hand";
     screens.whileChooserShown = [this] { program.chooser.BitBtn1Click(); };
     screen.BitBtn1Click();
-    EXPECT_EQ(screen.folderField, files.home + "/znvault");
+    const std::string separator(1, kPathSeparator);
+    EXPECT_EQ(screen.folderField, files.home + separator + "znvault");
 
     // Opening a folder and the root place propose below them.
     TForm3& chooser = program.chooser;
@@ -96,21 +98,23 @@ TEST_F(SetupFlow, OkInTheChooserWithoutAChangeReplacesTheTypedFolder) {
         });
         ASSERT_NE(apps, lines.end());
         chooser.DirectoryListBox1Click(static_cast<int>(apps - lines.begin()));
-        EXPECT_EQ(chooser.folderField, files.home + "/Apps/znvault");
-        // One open line for the root and for each level down to the folder.
-        const std::string opened = files.home + "/Apps";
+        const std::string opened = files.home + separator + "Apps";
+        EXPECT_EQ(chooser.folderField, opened + separator + "znvault");
+        // One open line for the root (a drive on Windows) and for each level
+        // down to the folder.
         const auto openLines =
             std::count_if(chooser.directoryLines.begin(), chooser.directoryLines.end(),
                           [](const DirectoryLine& line) { return line.open; });
-        ASSERT_EQ(openLines, std::count(opened.begin(), opened.end(), '/') + 1);
+        ASSERT_EQ(openLines, std::count(opened.begin(), opened.end(), kPathSeparator) + 1);
         EXPECT_EQ(chooser.directoryLines[std::size_t(openLines) - 1].path, opened);
-        EXPECT_EQ(chooser.directoryLines[1].path, opened.substr(0, opened.find('/', 1)));
+        EXPECT_EQ(chooser.directoryLines[1].path,
+                  opened.substr(0, opened.find(kPathSeparator, opened.find(kPathSeparator) + 1)));
         chooser.DriveComboBox1Change(1);
-        EXPECT_EQ(chooser.directoryLines.front().caption, "/");
+        EXPECT_EQ(files.root().rfind(chooser.directoryLines.front().caption, 0), 0u);
         chooser.BitBtn1Click();
     };
     screen.BitBtn1Click();
-    EXPECT_EQ(screen.folderField, "/znvault");
+    EXPECT_EQ(screen.folderField, files.root() + "znvault");
 }
 
 TEST_F(SetupFlow, CompletionOkStartsTheProgramOpensTheNotesAndEnds) {
@@ -121,10 +125,10 @@ TEST_F(SetupFlow, CompletionOkStartsTheProgramOpensTheNotesAndEnds) {
 
     ASSERT_EQ(shell.launches.size(), 2u);
     EXPECT_TRUE(shell.launches[0].program);
-    EXPECT_EQ(shell.launches[0].target, (installFolder() / "znvault").string());
+    EXPECT_EQ(shell.launches[0].target, installedProgram());
     EXPECT_EQ(shell.launches[0].argumentOrFolder, "");
     EXPECT_FALSE(shell.launches[1].program);
-    EXPECT_EQ(shell.launches[1].target, (installFolder() / "readme.txt").string());
+    EXPECT_EQ(shell.launches[1].target, native(installFolder() / "readme.txt"));
     EXPECT_EQ(screens.calls.back(), "terminate");
 }
 

@@ -42,8 +42,8 @@ TEST_F(Uninstalling, RemovesWhatSetupMadeAndTheVaultOnlyWhenAsked) {
         EXPECT_EQ(shown[1].text, kRemoveVaultQuestion);
         EXPECT_EQ(shown[2].text, kRemovedMessage);
         EXPECT_FALSE(files.exists(installFolder().string()));
-        EXPECT_FALSE(files.exists((temp / "home/.local/bin/unzn").string()));
-        EXPECT_FALSE(files.exists((desktop() / "Zintrel.desktop").string()));
+        EXPECT_FALSE(files.exists(installedUninstaller()));
+        EXPECT_FALSE(files.exists((desktop() / linkFile("Zintrel")).string()));
         EXPECT_FALSE(files.exists(group().string()));
         EXPECT_FALSE(files.exists((startMenu() / "programs").string()));
         EXPECT_FALSE(registry.keyExists(RegRoot::LocalMachine, kUninstallKeyPath));
@@ -57,15 +57,15 @@ TEST_F(Uninstalling, RemovesWhatSetupMadeAndTheVaultOnlyWhenAsked) {
 }
 
 TEST_F(Uninstalling, NamesEachThingItCouldNotRemove) {
-    files.failingDeletions.insert((installFolder() / "znvault").string());
+    files.failingDeletions.insert(installedProgram());
     writeFile(group() / "mine.txt", "the user's own");
     uninstall(MessageAnswer::No);
 
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[2].kind, MessageKind::Warning);
     EXPECT_EQ(shown[2].text, std::string(kPartlyRemovedMessage) + "\r\rCould not remove the file " +
-                                 (installFolder() / "znvault").string() +
-                                 ".\rCould not remove the folder " + installFolder().string() +
+                                 installedProgram() + ".\rCould not remove the folder " +
+                                 installFolder().string() +
                                  "; it may still hold files of your own.\rCould not remove the "
                                  "folder " +
                                  group().string() + "; it may still hold files of your own.");
@@ -80,7 +80,7 @@ TEST_F(Uninstalling, RemovesNothingWhileTheProgramRunsOrWhenTheUserSaysNo) {
         Uninstaller(registry, files, boxes, windows).run();
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text, running ? kStillRunningMessage : kUninstallQuestion);
-        EXPECT_TRUE(files.exists((installFolder() / "znvault").string()));
+        EXPECT_TRUE(files.exists(installedProgram()));
         EXPECT_TRUE(registry.keyExists(RegRoot::LocalMachine, kUninstallKeyPath));
     }
 }

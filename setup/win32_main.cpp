@@ -1,0 +1,34 @@
+// setup.exe: installs Zintrel from the folder it is started in. Wires the
+// setup windows' logic to the registry, the Win32 files, shell links and the
+// native views.
+#include <windows.h>
+
+#include "platform/win32/application_window.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_shell_links.h"
+#include "platform/win32/win32_top_level_windows.h"
+#include "setup/win32/setup_screens.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace zn::win32;
+    // The application window carries the application's title, as the task
+    // bar shows it; the timers fire on it.
+    ApplicationWindow application(zn::setup::kSetupTitle);
+    Win32Registry registry;
+    Win32MessageBoxes messages(zn::setup::kSetupTitle);
+    Win32Timers timers(application);
+    Win32Shell shell;
+    Win32Files files;
+    // Holds COM for the whole run.
+    Win32ShellLinks links;
+    Win32TopLevelWindows windows;
+    zn::setup::win32::Win32SetupScreens screens;
+    zn::setup::SetupProgram program(zn::setup::SetupServices{registry, files, links, messages,
+                                                             shell, timers, windows, screens});
+    screens.attach(program);
+    program.create();
+    screens.backdrop().show();
+    return runMessageLoop();
+}

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# End to end on Windows: setup.exe started in a copy of the Windows
+# distribution folder installs Zintrel into C:\Program Files\znvault of a
+# private Wine prefix, with shell-link shortcuts on the desktop and in the
+# start menu and the uninstall entry in the registry; unzn.exe then removes it
+# all again. With SETUP_SHOTS set to a folder, the screens are saved there.
+source "$(dirname "$0")/wine_harness.sh"
+DIST_DIR=${DIST_DIR:-$BIN_DIR/../dist-win}
+[ -f "$DIST_DIR/znvault.exe" ] || fail "no Windows distribution folder at $DIST_DIR"
+start_display
+
+DRIVE_C="$WINEPREFIX/drive_c"
+PROFILE="$DRIVE_C/users/$(whoami)"
+INSTALL="$DRIVE_C/Program Files/znvault"
+# The prefix's profile folders may lead into the real home folder: this
+# prefix gets a desktop of its own.
+rm -f "$PROFILE/Desktop"
+mkdir -p "$PROFILE/Desktop"
+DESKTOP="$PROFILE/Desktop"
+# Text files open in Notepad on every Windows; a prefix booted without a
+# display may lack the association.
+wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+# Wine names the folder "Programs"; its file names match in any case.
+GROUP="$PROFILE/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Zintrel"
+VAULT_KEY='HKCU\Software\Halvorn\Bookmarks'
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZintrelApp'
+
+shot() { [ -n "${SETUP_SHOTS:-}" ] && import -display "$DISPLAY" -window root "$SETUP_SHOTS/$1"; true; }
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
+exists() { [ -e "$1" ] || fail "missing: $1"; }
+gone() { [ ! -e "$1" ] || fail "still there: $1"; }
+has_value() { reg_value "$1" "$2" >/dev/null 2>&1; }
+
+# wine_pids NAME: the processes of this prefix running the Windows program NAME.
+wine_pids() {
+    local pid
+    for pid in $(pgrep -f -i "(^|[\\/ ])$1( |\$)" || true); do
+        tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    done
+    true
+}
+running() { [ -n "$(wine_pids "$1")" ]; }
+not_running() { ! running "$1"; }
+
+# The target a shell-link file names: its local base path, the first
+# drive-rooted text in it.
+link_target() { grep -aoE '[A-Z]:\\[ -~]+' "$1" | head -n 1; }
+
+# answer_box TITLE KEY: presses the key in the box so titled until the box goes.
+answer_box() {
+    local box attempt deadline
+    box=$(wait_window "^$1\$")
+    for attempt in 1 2 3; do
+        focus "$box"
+        press "$2"
+        deadline=$((SECONDS + 4))
+        while xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -qx "$box"; do
+            [ $SECONDS -lt $deadline ] || continue 2
+            sleep 0.1
+        done
+        return 0
+    done
+    fail "the box '$1' is still showing"
+}
+
+install_zintrel() {
+    cp -a "$DIST_DIR" "$DRIVE_C/dist"
+    (cd "$DRIVE_C/dist" && exec wine setup.exe) >"$WORK/setup.log" 2>&1 &
+    PIDS+=("$!")
+    local licence installation
+    licence=$(wait_window '^License Agreement & Disclaimer$' 30)
+    sleep 0.5
+    shot setup-licence.png
+    click "$licence" 196 324  # Agree
+    installation=$(wait_window '^Installation$')
+    focus "$installation"
+    # Keyboard order: folder, desktop box, start-menu box, Browse, Install, Quit.
+    press Tab space Tab space
+    sleep 0.3
+    shot setup-installation.png
+    click "$installation" 122 163  # Install
+    eventually 20 has_value "$UNINSTALL_KEY" UninstallString || fail "no uninstall entry"
+    sleep 0.5
+    shot setup-completion.png
+    click "$installation" 179 161  # the completion panel's OK
+    eventually 15 not_running setup.exe || fail "setup.exe did not end"
+}
+
+check_installed() {
+    local file
+    for file in znvault.exe znhelp.htm readme.txt; do exists "$INSTALL/$file"; done
+    exists "$DRIVE_C/windows/unzn.exe"
+    for file in znvault.exe znhelp.htm readme.txt unzn.exe file_id.diz; do gone "$DRIVE_C/dist/$file"; done
+    exists "$DRIVE_C/dist/setup.exe"
+    [ "$(link_target "$DESKTOP/Zintrel.lnk")" = 'C:\Program Files\znvault\znvault.exe' ] ||
+        fail "the desktop shortcut does not lead to the program"
+    gone "$DESKTOP/znvault.lnk"
+    for file in Zintrel znhelp ReadMe Uninstall; do exists "$GROUP/$file.lnk"; done
+    [ "$(link_target "$GROUP/Uninstall.lnk")" = 'C:\windows\unzn.exe' ] ||
+        fail "the uninstall shortcut does not lead to the uninstaller"
+    reg_value "$VAULT_KEY" installdir | grep -qxF 'C:\Program Files\znvault' || fail "installdir is not the install folder"
+    reg_value "$VAULT_KEY" a | grep -qx '1' || fail "a is not 1"
+    reg_value "$UNINSTALL_KEY" Displayname | grep -qx 'Zintrel' || fail "wrong Displayname"
+    reg_value "$UNINSTALL_KEY" UninstallString | grep -qxF 'C:\windows\unzn.exe' || fail "wrong UninstallString"
+    # The completion panel's OK started the program and opened the release notes.
+    eventually 15 running znvault.exe || fail "znvault.exe was not started"
+    eventually 15 xdotool search --name '^readme.txt - Notepad$' >/dev/null || fail "the release notes were not opened"
+}
+
+uninstall_zintrel() {
+    # Whatever setup started goes first: a running vault keeps the uninstaller back.
+    local pid
+    for pid in $(wine_pids znvault.exe); do kill "$pid"; done
+    eventually 10 not_running znvault.exe || fail "znvault.exe did not end"
+    wine_run 'C:\windows\unzn.exe'
+    answer_box Confirm Return      # remove Zintrel: Yes
+    answer_box Confirm Return      # and the vault: Yes
+    answer_box Information Return
+    eventually 10 not_running unzn.exe || fail "unzn.exe did not end"
+    gone "$INSTALL"
+    # The running uninstaller's own file goes when Windows next starts.
+    [ ! -e "$DRIVE_C/windows/unzn.exe" ] ||
+        reg_query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations |
+        grep -qi 'unzn.exe' || fail "the uninstaller stays for good"
+    gone "$DESKTOP/Zintrel.lnk"
+    gone "$GROUP"
+    has_value "$UNINSTALL_KEY" UninstallString && fail "the uninstall entry is still there"
+    has_value "$VAULT_KEY" installdir && fail "the vault is still there"
+    true
+}
+
+scenario=${1:?scenario}
+case "$scenario" in
+install_and_uninstall)
+    install_zintrel
+    check_installed
+    uninstall_zintrel
+    ;;
+*) fail "unknown scenario $scenario" ;;
+esac
+echo "PASS: $scenario"

@@ -1,0 +1,20 @@
+// unzn.exe: removes Zintrel again. No window of its own: its questions and
+// its report are message boxes.
+#include <windows.h>
+
+#include "app/handler_dispatcher.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_top_level_windows.h"
+#include "setup/uninstaller.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace zn::win32;
+    Win32Registry registry;
+    Win32MessageBoxes messages(zn::setup::kUninstallTitle);
+    Win32Files files;
+    Win32TopLevelWindows windows;
+    zn::setup::Uninstaller uninstaller(registry, files, messages, windows);
+    return zn::HandlerDispatcher(messages).run([&] { uninstaller.run(); }) ? 0 : 1;
+}
