@@ -2,11 +2,7 @@
 # installs from, as a user unpacks it: setup.exe, the main program, the
 # uninstaller, the help page, the release notes and the description file.
 set(ZN_WIN_DIST_DIR ${CMAKE_BINARY_DIR}/dist-win)
-set(ZN_WIN_DIST_TARGETS setup unzn)
-# The main program joins the folder once its Windows build exists.
-if(TARGET znvault)
-  list(APPEND ZN_WIN_DIST_TARGETS znvault)
-endif()
+set(ZN_WIN_DIST_TARGETS setup unzn znvault)
 set(ZN_WIN_DIST_PROGRAMS)
 set(ZN_WIN_DIST_COPIES)
 foreach(program ${ZN_WIN_DIST_TARGETS})
