@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs every test: the unit
-# and view tests, and the end-to-end tests of the real programs under Xvfb.
+# and view tests, the end-to-end tests of the real programs under Xvfb, and
+# then the same for the Windows programs, cross-compiled and run under Wine.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/packages.sh"
@@ -8,3 +9,4 @@ install_missing_packages
 build_zintrel -DZINTREL_WERROR=ON
 cd "$ROOT/build"
 ctest --output-on-failure -j2
+bash "$ROOT/scripts/windows_test.sh" -DZINTREL_WERROR=ON

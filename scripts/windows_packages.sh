@@ -3,5 +3,9 @@
 # scripts/windows_test.sh.
 ZINTREL_WINDOWS_PACKAGES=(
     cmake g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    libgtest-dev wine wine64 xvfb xdotool x11-utils imagemagick
+    mingw-w64-x86-64-dev libgtest-dev
+    wine wine64 fonts-wine
+    # What Wine's X11 driver loads when it finds it (recommended, not required, by Wine)
+    libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
+    xvfb xdotool x11-utils imagemagick
 )
