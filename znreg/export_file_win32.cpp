@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/win32/win32_handles.h"
 #include "znreg/export_file.h"
 #include "znreg/reg_file.h"
 
@@ -21,30 +22,29 @@ void writeExportFile(const std::string& path, const std::string& text,
     const std::string folder(fullPath, static_cast<std::size_t>(fileName - fullPath));
     char temporary[MAX_PATH];
     if (!GetTempFileNameA(folder.c_str(), "zn", 0, temporary)) throw cannotCreate;
+    // Deleted unless it was moved over the target.
     struct TemporaryFile {
         const char* path;
-        HANDLE handle;
         bool moved = false;
         ~TemporaryFile() {
-            if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
             if (!moved) DeleteFileA(path);
         }
-    } file{temporary, CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.handle == INVALID_HANDLE_VALUE) throw cannotCreate;
+    } temporaryFile{temporary};
+    win32::FileHandle file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) throw cannotCreate;
     for (std::size_t written = 0; written < text.size();) {
         DWORD step = 0;
         const DWORD wanted =
             static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1 << 20));
-        if (!WriteFile(file.handle, text.data() + written, wanted, &step, nullptr) || step == 0)
+        if (!WriteFile(file.get(), text.data() + written, wanted, &step, nullptr) || step == 0)
             throw cannotCreate;
         written += step;
     }
-    if (!FlushFileBuffers(file.handle)) throw cannotCreate;
-    CloseHandle(std::exchange(file.handle, INVALID_HANDLE_VALUE));
+    if (!FlushFileBuffers(file.get()) || !file.close()) throw cannotCreate;
     if (!MoveFileExA(temporary, fullPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         throw cannotCreate;
-    file.moved = true;
+    temporaryFile.moved = true;
 }
 
 }  // namespace zn::regtool

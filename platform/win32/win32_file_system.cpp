@@ -6,47 +6,11 @@
 #include <climits>
 
 #include "platform/path_separator.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_profile_string.h"
 
 namespace zn::win32 {
 namespace {
-
-// Closes the search on every path out.
-class FindHandle {
-public:
-    FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
-        : handle_(FindFirstFileA(pattern.c_str(), &data)) {}
-    ~FindHandle() {
-        if (valid()) FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-// Closes the file on every path out.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-    // Closes now, reporting whether the last writes reached the file.
-    bool close() {
-        const HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        return handle == INVALID_HANDLE_VALUE || CloseHandle(handle);
-    }
-
-private:
-    HANDLE handle_;
-};
 
 constexpr DWORD kMostPerCall = 1u << 30;  // ReadFile and WriteFile take a DWORD count
 
