@@ -35,7 +35,7 @@ bool CheckListView::notify(const NMHDR& header, LRESULT& result) {
             const auto index = static_cast<std::size_t>(item.iItem);
             if (index >= items_.size()) return true;
             if ((item.mask & LVIF_TEXT) && item.cchTextMax > 0) {
-                const std::string& text = items_[index].text;
+                const std::string_view text = items_[index].text;
                 const std::size_t length =
                     std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
                 std::memcpy(item.pszText, text.data(), length);
