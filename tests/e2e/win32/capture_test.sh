@@ -49,7 +49,7 @@ scenario=${1:?scenario}
 case "$scenario" in
 iexplore)
     serve IExplore "$SITE" "$TITLE"
-    first_run "$PASSWORD"
+    vault_first_run "$PASSWORD"
     capture
     answer_box Information
     eventually 10 has_entry "$SITE	$TITLE		" || fail "the page was not stored: $(stored)"
@@ -62,7 +62,7 @@ iexplore)
 chooser)
     serve Netscape "$OTHER_SITE" "$OTHER_TITLE"
     serve IExplore "$SITE" "$TITLE"
-    first_run "$PASSWORD"
+    vault_first_run "$PASSWORD"
     capture
     chooser=$(wait_window '^Select Bookmark to Add$' 30)
     focus "$chooser"

@@ -16,27 +16,6 @@ start_vault_on_desktop() {
     PIDS+=("$VAULT_PID")
 }
 
-# A first start through the real dialogs, left showing the list panel.
-vault_first_run() {
-    ${START:-start_vault}
-    local dialog about offer
-    dialog=$(wait_window '^Enter Password Information$' 30)
-    [ -n "$SHOTS" ] && screenshot "$SHOTS/password-dialog.png"
-    focus "$dialog"
-    type_text "$1"; press Tab; type_text "$1"; press Return
-    about=$(wait_window '^Thanks for choosing Zintrel$')
-    focus "$about"
-    press Return
-    # The offer to import existing bookmarks, where the import is built in: not now.
-    for _ in $(seq 20); do
-        offer=$(xdotool search --onlyvisible --name '^Confirm$' 2>/dev/null | head -n 1 || true)
-        if [ -n "$offer" ]; then focus "$offer"; press n; break; fi
-        xdotool search --onlyvisible --name '^Zintrel$' >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    wait_window '^Zintrel$' >/dev/null
-}
-
 scenario=${1:?scenario}
 case "$scenario" in
 first_run)
