@@ -162,7 +162,11 @@ void Win32Shell::startProgram(const std::string& program, const std::string& par
     PROCESS_INFORMATION process{};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    // No application name: a bare name ("Netscape") is looked for as the
+    // system looks for a command, with ".exe" added, as a browser started
+    // by its service name must be; the command line's quotes keep the
+    // program one argument.
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);

@@ -43,6 +43,14 @@ TEST(Win32Shell, AStartedProgramGetsItsParameterAsOneArgument) {
         Win32Shell().startProgram(ZN_ECHO_ARGUMENTS, parameter);
         EXPECT_EQ(readWhenWritten(out, 2), "1\n" + parameter + "\n");
     }
+    // A bare name, as a browser's service name is, is found as a command is.
+    const auto bare = folder / "bare.txt";
+    SetEnvironmentVariableA("ZN_ECHO_OUT", bare.string().c_str());
+    const std::string withExtension = ZN_ECHO_ARGUMENTS;
+    Win32Shell().startProgram(withExtension.substr(0, withExtension.rfind('.')),
+                              "WWW_GetWindowInfo");
+    EXPECT_EQ(readWhenWritten(bare, 2), "1\nWWW_GetWindowInfo\n");
+
     const auto none = folder / "none.txt";
     SetEnvironmentVariableA("ZN_ECHO_OUT", none.string().c_str());
     Win32Shell().startProgram(ZN_ECHO_ARGUMENTS, "");
