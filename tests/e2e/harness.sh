@@ -156,3 +156,23 @@ ask_to_close() {
 }
 
 screenshot() { import -display "$DISPLAY" -window root "$1"; }
+
+# answer_box TITLE KEY: presses the key in the box so titled and waits for
+# that box to go (the next one may carry the same title). On a busy machine a
+# box can miss a key pressed the moment it maps, so the key is pressed again
+# while that same box still shows.
+answer_box() {
+    local box attempt deadline
+    box=$(wait_window "^$1\$")
+    for attempt in 1 2 3; do
+        focus "$box"
+        press "$2"
+        deadline=$((SECONDS + 4))
+        while xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -qx "$box"; do
+            [ $SECONDS -lt $deadline ] || continue 2
+            sleep 0.1
+        done
+        return 0
+    done
+    fail "the box '$1' is still showing"
+}

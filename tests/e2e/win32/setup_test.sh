@@ -46,23 +46,6 @@ not_running() { ! running "$1"; }
 # drive-rooted text in it.
 link_target() { grep -aoE '[A-Z]:\\[ -~]+' "$1" | head -n 1; }
 
-# answer_box TITLE KEY: presses the key in the box so titled until the box goes.
-answer_box() {
-    local box attempt deadline
-    box=$(wait_window "^$1\$")
-    for attempt in 1 2 3; do
-        focus "$box"
-        press "$2"
-        deadline=$((SECONDS + 4))
-        while xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -qx "$box"; do
-            [ $SECONDS -lt $deadline ] || continue 2
-            sleep 0.1
-        done
-        return 0
-    done
-    fail "the box '$1' is still showing"
-}
-
 install_zintrel() {
     cp -a "$DIST_DIR" "$DRIVE_C/dist"
     (cd "$DRIVE_C/dist" && exec wine setup.exe) >"$WORK/setup.log" 2>&1 &
