@@ -31,6 +31,8 @@ enum class RegType : std::uint32_t {
 struct RegValue {
     RegType type = RegType::None;
     std::string data;  // raw bytes, as stored
+
+    bool operator==(const RegValue&) const = default;
 };
 
 struct NamedValue {
@@ -71,6 +73,9 @@ public:
     // at once; the data lasts until `visit` returns.
     using ValueVisitor = std::function<void(RegType type, std::string_view data)>;
     virtual void forEachValue(const ValueVisitor& visit) const;
+    // At most how many values the key holds, found without reading them, to
+    // make room before forEachValue; it may count more. 0 when not known.
+    virtual std::size_t valueCountBound() const { return 0; }
     // Leaves the key holding exactly these values in this order and no
     // sub-keys, as deleting the key and writing it afresh would, in one step
     // that lands whole. A later value overwrites an earlier one of the same name.

@@ -1,10 +1,21 @@
 #include "vault/entry_store.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "vault/entry_cipher.h"
 
 namespace zn {
+namespace {
+
+// A field that becomes its string where it is stored: the entry's members
+// are made from the conversion's result, with no temporary moved in.
+struct MadeInPlace {
+    std::string_view text;
+    operator std::string() const { return std::string(text); }  // NOLINT: implicit on purpose
+};
+
+}  // namespace
 
 std::string favoriteValueName(std::size_t index) {
     return "Favorite" + std::to_string(index);
@@ -58,6 +69,11 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
     LoadedEntries loaded;
     const auto entriesKey = registry.openKey(RegRoot::CurrentUser, kEntriesKeyPath, true);
     if (!entriesKey) return loaded;
+    // Room for the whole list at once: growing it moves every entry made so
+    // far. The bound may count values of other keys, so however many of those
+    // a store holds, no more than this is reserved; a longer list grows past it.
+    constexpr std::size_t kMostEntriesReserved = 1 << 16;
+    loaded.entries.reserve(std::min(entriesKey->valueCountBound(), kMostEntriesReserved));
     CipherKeystream cipher(key);
     std::string record;  // one buffer for the whole list
     std::size_t position = 0;
@@ -75,11 +91,14 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
             const bool terminated = !data.empty() && data.back() == '\0';
             if (cipher.decipherInto(data.substr(0, data.size() - (terminated ? 1 : 0)), record) &&
                 !record.empty()) {
-                // Split straight into the list: no entry is built only to be moved.
-                if (!SplitRecordInto(record, loaded.entries.emplace_back())) {
-                    loaded.entries.pop_back();
+                // Each field is built once, in its place in the list.
+                if (const auto fields = SplitRecordFields(record))
+                    loaded.entries.emplace_back(MadeInPlace{fields->site},
+                                                MadeInPlace{fields->description},
+                                                MadeInPlace{fields->userName},
+                                                MadeInPlace{fields->password});
+                else
                     loaded.unread.unsplitRecords.push_back(record);
-                }
                 return;
             }
             loaded.stoppedAtInvalidValue = true;

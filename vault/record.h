@@ -24,8 +24,15 @@ std::string JoinRecord(const BookmarkEntry& entry);
 void JoinRecordInto(const BookmarkEntry& entry, std::string& record);
 // Nothing when the record holds no "|||".
 std::optional<BookmarkEntry> SplitRecord(const std::string& record);
-// The same into entry, whose fields are overwritten; false, and entry left
-// unspecified, when the record holds no "|||".
-bool SplitRecordInto(std::string_view record, BookmarkEntry& entry);
+
+// The four fields as views into the record, for building an entry in place.
+struct RecordFields {
+    std::string_view site;
+    std::string_view description;
+    std::string_view userName;
+    std::string_view password;
+};
+// Nothing when the record holds no "|||".
+std::optional<RecordFields> SplitRecordFields(std::string_view record);
 
 }  // namespace zn

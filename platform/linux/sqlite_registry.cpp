@@ -82,8 +82,16 @@ constexpr const char* kSelectTree =
 // value once more; the table itself is already in creation order. Scanning it
 // costs what the whole store holds, which is what reading the entries key,
 // nearly all of the store, costs anyway.
+// A string, nearly every value, comes as its data alone and any other value
+// as its id, to be read by kSelectValueById: SQLite charges for each column of
+// each row, and a second column for the type would cost every string.
 constexpr const char* kSelectValuesInOrder =
-    "SELECT type, data FROM registry_values WHERE +key_id = ? ORDER BY id";
+    "SELECT iif(type = 1, CAST(data AS BLOB), id) FROM registry_values "
+    "WHERE +key_id = ? ORDER BY id";
+constexpr const char* kSelectValueById = "SELECT type, data FROM registry_values WHERE id = ?";
+// Every value in the store: SQLite counts a whole table from its pages,
+// without visiting a row, where counting one key's values reads each of them.
+constexpr const char* kCountAllValues = "SELECT count(*) FROM registry_values";
 constexpr const char* kSelectStoredValues =
     "SELECT id, folded, name, type, data FROM registry_values WHERE +key_id = ? ORDER BY id";
 constexpr const char* kUpdateValue =
@@ -228,6 +236,16 @@ public:
 
     KeyId integer(int column) const { return sqlite3_column_int64(statement_, column); }
     bool isBlob(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_BLOB; }
+    // The bytes when the column holds a blob, valid until the next step: one
+    // look at the column where isBlob and view take three. The connection is
+    // used by one thread at a time, which makes reading the value direct safe.
+    std::optional<std::string_view> blobView(int column) const {
+        sqlite3_value* value = sqlite3_column_value(statement_, column);
+        if (sqlite3_value_type(value) != SQLITE_BLOB) return std::nullopt;
+        const void* data = sqlite3_value_blob(value);
+        const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
+        return data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
+    }
     std::string bytes(int column) const { return std::string(view(column)); }
     // Valid until the next step.
     std::string_view view(int column) const {
@@ -589,7 +607,20 @@ public:
     void forEachValue(KeyId key, const RegistryKey::ValueVisitor& visit) {
         auto select = query(kSelectValuesInOrder);
         select.bind(key);
-        while (select.next()) visit(static_cast<RegType>(select.integer(0)), select.view(1));
+        while (select.next()) {
+            if (const auto data = select.blobView(0)) {
+                visit(RegType::String, *data);
+                continue;
+            }
+            auto value = query(kSelectValueById);
+            value.bind(select.integer(0));
+            if (value.next()) visit(static_cast<RegType>(value.integer(0)), value.view(1));
+        }
+    }
+
+    std::size_t valueCountBound() {
+        auto count = query(kCountAllValues);
+        return count.next() ? static_cast<std::size_t>(count.integer(0)) : 0;
     }
 
     // Where the same name already stands at the same place the row is kept,
@@ -966,6 +997,14 @@ public:
     void forEachValue(const ValueVisitor& visit) const override {
         try {
             store_->forEachValue(id_, visit);
+        } catch (const SqliteFailure& failure) {
+            throw store_->readFailure(failure);
+        }
+    }
+
+    std::size_t valueCountBound() const override {
+        try {
+            return store_->valueCountBound();
         } catch (const SqliteFailure& failure) {
             throw store_->readFailure(failure);
         }

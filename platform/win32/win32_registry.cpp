@@ -269,6 +269,14 @@ public:
         for (const auto& value : allValues(key_.get())) visit(value.value.type, value.value.data);
     }
 
+    std::size_t valueCountBound() const override {
+        DWORD count = 0;
+        return RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                &count, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS
+                   ? count
+                   : 0;
+    }
+
     void replaceContents(const std::vector<NamedValue>& values) override {
         if (auto* undo = registry_.undoLog()) undo->noteKey(base_, path_);
         emptyKey(key_.get());
