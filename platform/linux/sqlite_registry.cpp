@@ -678,6 +678,7 @@ public:
             // The statement names no row: a failure names the first.
             writing = rewritten.front().value->name;
             replacements_.clear();
+            nextReplacement_ = 0;
             for (const auto& [id, wanted] : rewritten)
                 replacements_.emplace_back(id, &wanted->value.data);
             query(kReplaceValuesData).bind(rewritten.front().id).bind(rewritten.back().id).run();
@@ -868,13 +869,23 @@ private:
     // zn_replacement(id): the data replaceContents gives the row, or NULL
     // for a row it leaves alone.
     static void replacementData(sqlite3_context* context, int, sqlite3_value** arguments) {
-        const auto& replacements = static_cast<Store*>(sqlite3_user_data(context))->replacements_;
+        auto& store = *static_cast<Store*>(sqlite3_user_data(context));
+        const auto& replacements = store.replacements_;
+        auto& next = store.nextReplacement_;
         const KeyId id = sqlite3_value_int64(arguments[0]);
-        const auto found = std::lower_bound(
-            replacements.begin(), replacements.end(), id,
-            [](const auto& replacement, KeyId wanted) { return replacement.first < wanted; });
-        if (found == replacements.end() || found->first != id) return;  // NULL
-        const std::string& data = *found->second;
+        // The update asks row by row in id order, twice for each row (where
+        // and set), so the answer lies at or after the last one; only should
+        // the order ever differ is it searched for.
+        if (next > 0 && replacements[next - 1].first >= id)
+            next = static_cast<std::size_t>(
+                std::lower_bound(replacements.begin(), replacements.end(), id,
+                                 [](const auto& replacement, KeyId wanted) {
+                                     return replacement.first < wanted;
+                                 }) -
+                replacements.begin());
+        while (next < replacements.size() && replacements[next].first < id) ++next;
+        if (next == replacements.size() || replacements[next].first != id) return;  // NULL
+        const std::string& data = *replacements[next].second;
         if (data.empty())
             sqlite3_result_zeroblob(context, 0);  // still a blob, not NULL
         else
@@ -947,6 +958,7 @@ private:
     // What zn_replacement returns while replaceContents runs: row id and its
     // new data, in ascending order of id.
     std::vector<std::pair<KeyId, const std::string*>> replacements_;
+    std::size_t nextReplacement_ = 0;  // where zn_replacement's last answer was
 };
 
 namespace {
