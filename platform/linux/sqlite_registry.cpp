@@ -82,6 +82,7 @@ constexpr const char* kSelectTree =
 // value once more; the table itself is already in creation order. Scanning it
 // costs what the whole store holds, which is what reading the entries key,
 // nearly all of the store, costs anyway.
+//
 // A string, nearly every value, comes as its data alone and any other value
 // as its id, to be read by kSelectValueById: SQLite charges for each column of
 // each row, and a second column for the type would cost every string.
