@@ -16,6 +16,7 @@
 #include <random>
 #include <set>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -491,6 +492,26 @@ int singleInteger(sqlite3* db, const char* sql) {
 SchemaState readSchemaState(sqlite3* db) {
     return {singleInteger(db, "SELECT count(*) FROM sqlite_schema"),
             singleInteger(db, "PRAGMA application_id"), singleInteger(db, "PRAGMA user_version")};
+}
+
+// Switching a new file to WAL takes the write lock from inside a read, where
+// SQLite never calls the busy handler (two readers upgrading would deadlock):
+// while another program is still making the store, the switch fails at once.
+// It is tried again, afresh, for as long as any other lock would be waited for.
+void switchToWal(sqlite3* db, int busyTimeoutMs) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(busyTimeoutMs);
+    for (;;) {
+        try {
+            execute(db, "PRAGMA journal_mode = WAL");
+            return;
+        } catch (const SqliteFailure& failure) {
+            if ((failure.code & 0xFF) != SQLITE_BUSY ||
+                std::chrono::steady_clock::now() >= deadline)
+                throw;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 }  // namespace
@@ -1138,7 +1159,7 @@ std::unique_ptr<SqliteRegistry> SqliteRegistry::open(const std::string& path,
         // WAL lets readers go on while another process writes; NORMAL
         // synchronisation is still safe against corruption in WAL mode.
         // Neither takes a lock once the store is in WAL mode.
-        if (!access.readOnly) execute(db.get(), "PRAGMA journal_mode = WAL");
+        if (!access.readOnly) switchToWal(db.get(), options.busyTimeoutMs);
         execute(db.get(), "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON");
         // Each write step inside a batch is a savepoint, which keeps the first
         // image of every page it touches: in memory, not in a file of its own.

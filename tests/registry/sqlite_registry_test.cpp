@@ -2,13 +2,16 @@
 // between processes, refusing files that are not ours, the first seeding.
 #include "platform/linux/sqlite_registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 #include <random>
+#include <thread>
 
 #include "platform/linux/registry_location.h"
 #include "tests/registry/registry_test_support.h"
@@ -277,6 +280,26 @@ TEST_F(SqliteRegistryTest, TwoOpenStoresSeeEachOthersChanges) {
     second->deleteKey(RegRoot::CurrentUser, "Shared");
     second->openKey(RegRoot::CurrentUser, "Shared", true);
     EXPECT_THROW(firstKey->writeString("c", "3"), RegistryError);
+}
+
+// The first program to make a new store holds its write lock while it
+// switches the file to its journal mode; a second one opening meanwhile must
+// wait for it like for any other writer, not give up at once.
+TEST_F(SqliteRegistryTest, OpeningWaitsForAProgramStillCreatingTheStore) {
+    ::mkdir(storePath().parent_path().parent_path().c_str(), 0700);
+    ::mkdir(storePath().parent_path().c_str(), 0700);
+    ::close(::open(storePath().c_str(), O_WRONLY | O_CREAT, 0600));
+    RawConnection creator(storePath());
+    ASSERT_EQ(creator.execute("BEGIN IMMEDIATE"), SQLITE_OK);
+    std::thread finish([&creator] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        creator.execute("COMMIT");
+    });
+    std::unique_ptr<SqliteRegistry> registry;
+    EXPECT_NO_THROW(registry = open(5000));
+    finish.join();
+    ASSERT_TRUE(registry);
+    EXPECT_TRUE(registry->openKey(RegRoot::CurrentUser, kShellFoldersKeyPath, false));
 }
 
 TEST_F(SqliteRegistryTest, DataOutlivesTheStoreObject) {
