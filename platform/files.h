@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/path_separator.h"
+
 namespace zn {
 
 // Names that differ between systems; the rules build paths from them.
 #ifdef _WIN32
 inline constexpr const char* kExecutableSuffix = ".exe";
 inline constexpr const char* kLinkExtension = ".lnk";
-inline constexpr char kPathSeparator = '\\';
 #else
 inline constexpr const char* kExecutableSuffix = "";
 inline constexpr const char* kLinkExtension = ".desktop";
-inline constexpr char kPathSeparator = '/';
 #endif
 
 class Files {
