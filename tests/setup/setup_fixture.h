@@ -175,8 +175,11 @@ protected:
 
     // The installation screen's Install, through the dispatcher as a click runs it.
     void install(bool desktopBox, bool startMenuBox) {
+        installInto(installFolder(), desktopBox, startMenuBox);
+    }
+    void installInto(const std::filesystem::path& folder, bool desktopBox, bool startMenuBox) {
         TForm1& screen = program.installationScreen;
-        screen.folderField = installFolder().string();
+        screen.folderField = folder.string();
         screen.desktopBox = desktopBox;
         screen.startMenuBox = startMenuBox;
         program.dispatcher.run([&] { screen.BitBtn3Click(); });
