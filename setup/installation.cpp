@@ -182,7 +182,9 @@ void Installation::installfiles() {
             files.deleteFile(path);
     }
 
-    if (desktopChosen) {
+    if (desktopChosen && !ensureDesktopFolder()) {
+        ports_.messages.showPlain(kNoDesktopFolderMessage + desktopFolder + ".");
+    } else if (desktopChosen) {
         files.deleteFile(joined(desktopFolder, link("Zintrel")));
         const std::string desktopLink =
             joined(desktopFolder, linkNameFor(installed(programFileName())));
@@ -190,6 +192,15 @@ void Installation::installfiles() {
         noteMadeIfThere(MadeKind::Link, desktopLink);
     }
     if (startMenuChosen) makeProgramGroup();
+}
+
+bool Installation::ensureDesktopFolder() {
+    // A missing value keeps its old meaning: links at the root of the drive.
+    if (desktopFolder.empty() || ports_.files.exists(desktopFolder)) return true;
+    // Made as the desktop's own tools make it when it is missing; it is the
+    // desktop's from then on, so it is not on the record.
+    createFolders(desktopFolder, std::nullopt);
+    return ports_.files.exists(desktopFolder);
 }
 
 void Installation::makeProgramGroup() {
@@ -229,6 +240,13 @@ void Installation::renameshortcuts() {
         };
         const std::string desktopLink = joined(desktopFolder, link("Zintrel"));
         rename(joined(desktopFolder, programLink), desktopLink);
+        if (desktopChosen) {
+            for (const auto& made : {desktopLink, joined(desktopFolder, programLink)})
+                if (ports_.files.exists(made)) {
+                    ports_.links.markTrusted(made);
+                    break;
+                }
+        }
         ports_.files.deleteFile(
             joined(joined(joined(startMenuFolder, "programs"), "Zintrol"), link("Zintrel")));
         rename(joined(programGroupFolder(), programLink),

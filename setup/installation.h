@@ -24,6 +24,9 @@ inline constexpr const char* kNewPasswordQuestion =
     "Setup has detected a previous version of Zintrel on your system.\r\rDo you want to set a new "
     "password?\r\rImportant Note: If you set a new password all your bookmarks from the previous "
     "version will be removed.";
+// Followed by the folder and a full stop.
+inline constexpr const char* kNoDesktopFolderMessage =
+    "There is no icon on your desktop: Setup could not create the desktop folder ";
 inline constexpr const char* kInstallErrorMessage =
     "There was an error installing Zintrel.\r\rBe sure that you have closed any previous version "
     "of Zintrel that is running on your system and that you have adequate drive space.";
@@ -87,6 +90,8 @@ private:
     // the folder once more, noting each one made.
     // Nothing is noted without a kind.
     void createFolders(const std::string& path, std::optional<MadeKind> kind);
+    // True when the desktop folder is there, made now if it was missing.
+    bool ensureDesktopFolder();
     // Copies a distribution file; true when the file at `to` is now the
     // source's copy (also when both name the same file).
     bool copyDistributionFile(const std::string& name, const std::string& to);

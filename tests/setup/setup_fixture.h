@@ -66,10 +66,12 @@ public:
 class TestLinks : public NativeLinks {
 public:
     bool refuse = false;
+    std::vector<std::string> trusted;
     void createLink(const std::string& target, const std::string& linkPath) override {
         if (refuse) throw std::runtime_error("Shortcuts cannot be made");
         NativeLinks::createLink(target, linkPath);
     }
+    void markTrusted(const std::string& linkPath) override { trusted.push_back(linkPath); }
 };
 
 class FakeWindows : public TopLevelWindows {
