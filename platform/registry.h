@@ -65,7 +65,8 @@ public:
     // Creates or overwrites; an overwritten value keeps its place in the
     // enumeration order. Raises failedToSetData on failure.
     virtual void writeValue(const std::string& name, const RegValue& value) = 0;
-    // False when there was no such value.
+    // False when there was no such value; raises failedToSetData when there
+    // is one that cannot be deleted.
     virtual bool deleteValue(const std::string& name) = 0;
     // Value names in creation order.
     virtual std::vector<std::string> valueNames() const = 0;
@@ -108,7 +109,8 @@ public:
     // may start with it; names are compared ignoring letter case.
     virtual std::unique_ptr<RegistryKey> openKey(RegRoot root, const std::string& path,
                                                  bool create) = 0;
-    // Deletes the key and its whole tree; false when it did not exist.
+    // Deletes the key and its whole tree; false when it did not exist. Raises
+    // failedToSetData (with the key's own name) when it cannot be deleted.
     virtual bool deleteKey(RegRoot root, const std::string& path) = 0;
     // Only one batch at a time; batches do not nest.
     virtual std::unique_ptr<RegistryBatch> beginBatch() = 0;

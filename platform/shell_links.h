@@ -17,6 +17,9 @@ public:
     // Gives a link a new file name, and with it its shown name. Nothing
     // happens when the link is missing or the new name is taken.
     virtual void renameLink(const std::string& from, const std::string& to) = 0;
+    // Tells the desktop that the user chose this link, so that it starts it
+    // without asking first, where a desktop asks. Silent when it cannot.
+    virtual void markTrusted(const std::string& /*linkPath*/) {}
 };
 
 }  // namespace zn

@@ -15,13 +15,6 @@ std::string link(const std::string& stem) {
     return stem + kLinkExtension;
 }
 
-// Tries every folder above the path, from the root down, ignoring failures:
-// the text before each separator but a last one names one of them.
-void createAncestors(Files& files, const std::string& path) {
-    for (std::size_t i = 0; i + 1 < path.size(); ++i)
-        if (path[i] == kPathSeparator) files.createFolder(path.substr(0, i));
-}
-
 }  // namespace
 
 std::string programFileName() {
@@ -48,9 +41,57 @@ std::string Installation::installed(const std::string& name) const {
     return joined(installFolder, name);
 }
 
+InstallRecord Installation::legacyRecord(const std::string& folder) {
+    if (folder.empty()) return {};
+    getshellfolders();
+    const std::string programs = joined(startMenuFolder, "programs");
+    const std::string group = programGroupFolder();
+    InstallRecord legacy;
+    if (!startMenuFolder.empty()) {
+        legacy.push_back({MadeKind::SharedFolder, programs});
+        legacy.push_back({MadeKind::Folder, group});
+        for (const std::string stem : {"Zintrel", "znhelp", "ReadMe", "Uninstall", "znvault"})
+            legacy.push_back({MadeKind::Link, joined(group, link(stem))});
+        legacy.push_back({MadeKind::Link, joined(joined(programs, "Zintrol"), link("Zintrel"))});
+    }
+    legacy.push_back({MadeKind::Folder, folder});
+    for (const auto& name : {programFileName(), std::string("znhelp.htm"), std::string("readme.txt")})
+        legacy.push_back({MadeKind::File, joined(folder, name)});
+    legacy.push_back({MadeKind::File, joined(ports_.files.windowsFolder(), uninstallerName())});
+    return legacy;
+}
+
+void Installation::noteMade(MadeKind kind, const std::string& path) {
+    if (addToRecord(record, kind, path)) writeInstallRecord(ports_.registry, record);
+}
+
+void Installation::noteMadeIfThere(MadeKind kind, const std::string& path) {
+    if (ports_.files.exists(path)) noteMade(kind, path);
+}
+
+void Installation::noteRenamed(const std::string& from, const std::string& to) {
+    if (ports_.files.exists(from) || !ports_.files.exists(to)) return;
+    bool renamed = false;
+    for (auto& thing : record)
+        if (thing.path == from) thing.path = to, renamed = true;
+    if (renamed) writeInstallRecord(ports_.registry, record);
+}
+
 void Installation::rewritereg() {
     const auto vaultKey = ports_.registry.openKey(RegRoot::CurrentUser, kVaultKeyPath, true);
     if (!vaultKey) throw failedToSetData("installdir");
+    if (auto kept = readInstallRecord(ports_.registry)) {
+        record = std::move(*kept);
+    } else {
+        std::string earlierFolder;
+        try {
+            earlierFolder = vaultKey->readString("installdir");
+        } catch (const RegistryError&) {
+            // A value of another type names no folder.
+        }
+        record = legacyRecord(earlierFolder);
+        if (!record.empty()) writeInstallRecord(ports_.registry, record);
+    }
     vaultKey->writeString("installdir", installFolder);
     vaultKey->writeString("a", "1");
     if (vaultKey->readString("Password").empty()) return;
@@ -69,12 +110,19 @@ void Installation::getshellfolders() {
     startMenuFolder = key ? key->readString("Start Menu") : std::string();
 }
 
-void Installation::createInstallFolder() {
+void Installation::createFolders(const std::string& path, std::optional<MadeKind> kind) {
     Files& files = ports_.files;
-    if (files.createFolder(installFolder)) return;
-    // The first ancestor ("" here, a drive on Windows) fails harmlessly.
-    createAncestors(files, installFolder);
-    files.createFolder(installFolder);
+    const auto make = [&](const std::string& folder, MadeKind made) {
+        if (!files.createFolder(folder)) return false;
+        if (kind) noteMade(made, folder);
+        return true;
+    };
+    if (make(path, kind.value_or(MadeKind::Folder))) return;
+    // From the root down; the first ("" here, a drive on Windows) fails
+    // harmlessly. The text before each separator but a last one names one.
+    for (std::size_t i = 0; i + 1 < path.size(); ++i)
+        if (path[i] == kPathSeparator) make(path.substr(0, i), MadeKind::SharedFolder);
+    make(path, kind.value_or(MadeKind::Folder));
 }
 
 bool Installation::copyDistributionFile(const std::string& name, const std::string& to) {
@@ -92,7 +140,7 @@ void Installation::installfiles() {
     Files& files = ports_.files;
     installFailed = false;
     getshellfolders();
-    createInstallFolder();
+    createFolders(installFolder, MadeKind::Folder);
 
     const std::array<std::string, 3> installedNames = {programFileName(), "znhelp.htm",
                                                        "readme.txt"};
@@ -103,13 +151,17 @@ void Installation::installfiles() {
         installFailed = true;
         return;
     }
+    noteMade(MadeKind::File, installed(programFileName()));
     const bool helpCopied = copyDistributionFile("znhelp.htm", installed("znhelp.htm"));
+    if (helpCopied) noteMade(MadeKind::File, installed("znhelp.htm"));
     const bool notesCopied = copyDistributionFile("readme.txt", installed("readme.txt"));
-    // Unlike the Windows folder, ~/.local/bin may not exist yet.
+    if (notesCopied) noteMade(MadeKind::File, installed("readme.txt"));
+    // Unlike the Windows folder, ~/.local/bin may not exist yet; it is
+    // everyone's, so it stays while anything else is in it.
     const std::string uninstaller = joined(windowsFolder, uninstallerName());
-    createAncestors(files, windowsFolder);
-    files.createFolder(windowsFolder);
+    createFolders(windowsFolder, MadeKind::SharedFolder);
     const bool uninstallerCopied = copyDistributionFile(uninstallerName(), uninstaller);
+    if (uninstallerCopied) noteMade(MadeKind::File, uninstaller);
 
     // A distribution file leaves the source folder only once its copy is in
     // place, and never when the copy is the file itself.
@@ -130,12 +182,25 @@ void Installation::installfiles() {
             files.deleteFile(path);
     }
 
-    if (desktopChosen) {
+    if (desktopChosen && !ensureDesktopFolder()) {
+        ports_.messages.showPlain(kNoDesktopFolderMessage + desktopFolder + ".");
+    } else if (desktopChosen) {
         files.deleteFile(joined(desktopFolder, link("Zintrel")));
-        makeshortcut(installed(programFileName()),
-                     joined(desktopFolder, linkNameFor(installed(programFileName()))));
+        const std::string desktopLink =
+            joined(desktopFolder, linkNameFor(installed(programFileName())));
+        makeshortcut(installed(programFileName()), desktopLink);
+        noteMadeIfThere(MadeKind::Link, desktopLink);
     }
     if (startMenuChosen) makeProgramGroup();
+}
+
+bool Installation::ensureDesktopFolder() {
+    // A missing value keeps its old meaning: links at the root of the drive.
+    if (desktopFolder.empty() || ports_.files.exists(desktopFolder)) return true;
+    // Made as the desktop's own tools make it when it is missing; it is the
+    // desktop's from then on, so it is not on the record.
+    createFolders(desktopFolder, std::nullopt);
+    return ports_.files.exists(desktopFolder);
 }
 
 void Installation::makeProgramGroup() {
@@ -145,13 +210,20 @@ void Installation::makeProgramGroup() {
         files.deleteFile(joined(group, link(stem)));
     // The start menu's programs folder always exists on Windows; an XDG data
     // folder may lack it, so the missing levels above the group are made too.
-    createAncestors(files, group);
-    files.createFolder(group);
-    makeshortcut(installed(programFileName()),
-                 joined(group, linkNameFor(installed(programFileName()))));
-    makeshortcut(installed("znhelp.htm"), joined(group, link("znhelp")));
-    makeshortcut(installed("readme.txt"), joined(group, link("ReadMe")));
-    makeshortcut(joined(windowsFolder, uninstallerName()), joined(group, link("Uninstall")));
+    createFolders(group, MadeKind::Folder);
+    const struct {
+        std::string target;
+        std::string link;
+    } shortcuts[] = {
+        {installed(programFileName()), joined(group, linkNameFor(installed(programFileName())))},
+        {installed("znhelp.htm"), joined(group, link("znhelp"))},
+        {installed("readme.txt"), joined(group, link("ReadMe"))},
+        {joined(windowsFolder, uninstallerName()), joined(group, link("Uninstall"))},
+    };
+    for (const auto& shortcut : shortcuts) {
+        makeshortcut(shortcut.target, shortcut.link);
+        noteMadeIfThere(MadeKind::Link, shortcut.link);
+    }
 }
 
 void Installation::makeshortcut(const std::string& target, const std::string& linkPath) {
@@ -162,12 +234,23 @@ void Installation::renameshortcuts() {
     try {
         getshellfolders();
         const std::string programLink = linkNameFor(installed(programFileName()));
-        ports_.links.renameLink(joined(desktopFolder, programLink),
-                                joined(desktopFolder, link("Zintrel")));
+        const auto rename = [this](const std::string& from, const std::string& to) {
+            ports_.links.renameLink(from, to);
+            noteRenamed(from, to);
+        };
+        const std::string desktopLink = joined(desktopFolder, link("Zintrel"));
+        rename(joined(desktopFolder, programLink), desktopLink);
+        if (desktopChosen) {
+            for (const auto& made : {desktopLink, joined(desktopFolder, programLink)})
+                if (ports_.files.exists(made)) {
+                    ports_.links.markTrusted(made);
+                    break;
+                }
+        }
         ports_.files.deleteFile(
             joined(joined(joined(startMenuFolder, "programs"), "Zintrol"), link("Zintrel")));
-        ports_.links.renameLink(joined(programGroupFolder(), programLink),
-                                joined(programGroupFolder(), link("Zintrel")));
+        rename(joined(programGroupFolder(), programLink),
+               joined(programGroupFolder(), link("Zintrel")));
     } catch (const std::exception&) {
         // Renaming is a courtesy; the installation stands without it.
     }

@@ -3,12 +3,14 @@
 // step runs once per Install, in a fixed order, and nothing is rolled back.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/files.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 #include "platform/shell_links.h"
+#include "setup/install_record.h"
 
 namespace zn::setup {
 
@@ -22,6 +24,9 @@ inline constexpr const char* kNewPasswordQuestion =
     "Setup has detected a previous version of Zintrel on your system.\r\rDo you want to set a new "
     "password?\r\rImportant Note: If you set a new password all your bookmarks from the previous "
     "version will be removed.";
+// Followed by the folder and a full stop.
+inline constexpr const char* kNoDesktopFolderMessage =
+    "There is no icon on your desktop: Setup could not create the desktop folder ";
 inline constexpr const char* kInstallErrorMessage =
     "There was an error installing Zintrel.\r\rBe sure that you have closed any previous version "
     "of Zintrel that is running on your system and that you have adequate drive space.";
@@ -54,6 +59,9 @@ public:
     bool installFailed = false;
     std::string desktopFolder;
     std::string startMenuFolder;
+    // What this Install and every earlier one made; read by rewritereg, kept
+    // in the store as each thing is made.
+    InstallRecord record;
 
     // Writes "installdir" and "a"; offers to drop a stored password.
     void rewritereg();
@@ -71,7 +79,19 @@ public:
     std::string installed(const std::string& name) const;
 
 private:
-    void createInstallFolder();
+    // The record an older setup left none of: what its uninstaller removed
+    // for that install folder, short of the desktop link, which may be the
+    // user's own.
+    InstallRecord legacyRecord(const std::string& folder);
+    void noteMade(MadeKind kind, const std::string& path);
+    void noteMadeIfThere(MadeKind kind, const std::string& path);
+    void noteRenamed(const std::string& from, const std::string& to);
+    // Makes the folder, and when that fails the missing folders above it and
+    // the folder once more, noting each one made.
+    // Nothing is noted without a kind.
+    void createFolders(const std::string& path, std::optional<MadeKind> kind);
+    // True when the desktop folder is there, made now if it was missing.
+    bool ensureDesktopFolder();
     // Copies a distribution file; true when the file at `to` is now the
     // source's copy (also when both name the same file).
     bool copyDistributionFile(const std::string& name, const std::string& to);

@@ -15,6 +15,25 @@ void armTimer(SetupProgram& program, int milliseconds, void (TForm1::*handler)()
     });
 }
 
+// The folder as typed, made absolute against the current folder, so that
+// nothing written (the "installdir" value, the links, the notes' path) is
+// read later against some other folder. An empty field stays empty.
+std::string absoluteFolder(const std::string& folder, const std::string& current) {
+    if (folder.empty()) return folder;
+#ifdef _WIN32
+    const bool drive = folder.size() >= 2 && folder[1] == ':';
+    if (folder[0] == kPathSeparator && folder.size() >= 2 && folder[1] == kPathSeparator)
+        return folder;  // a share
+    if (drive && folder.size() >= 3 && folder[2] == kPathSeparator) return folder;
+    if (drive) return folder.size() == 2 ? folder : folder.substr(0, 2) + kSeparator + folder.substr(2);
+    if (folder[0] == kPathSeparator) return current.substr(0, 2) + folder;
+#else
+    if (folder[0] == kPathSeparator) return folder;
+#endif
+    const bool root = !current.empty() && current.back() == kPathSeparator;
+    return (root ? current : current + kSeparator) + folder;
+}
+
 }  // namespace
 
 SetupProgram::SetupProgram(SetupServices services_)
@@ -96,7 +115,8 @@ void TForm1::BitBtn1Click() {
 
 void TForm1::BitBtn3Click() {
     SetupScreens& screens = program_.services.screens;
-    installation.installFolder = folderField;
+    installation.installFolder =
+        absoluteFolder(folderField, program_.services.files.currentFolder());
     // The notice shows while the work runs; an error raised in it takes the
     // notice away again and leaves Install usable.
     installingNoticeShown = true;
@@ -130,8 +150,15 @@ void TForm1::BitBtn2Click() {
 void TForm1::Button1Click() {
     if (runNowBox)
         program_.services.shell.startProgram(installation.installed(programFileName()), "");
-    if (releaseNotesBox)
+    if (releaseNotesBox) {
+#ifdef _WIN32
+        program_.services.shell.startProgram(
+            installation.windowsFolder + kSeparator + "notepad.exe",
+            installation.installed("readme.txt"));
+#else
         program_.services.shell.openDocument(installation.installed("readme.txt"), "");
+#endif
+    }
     program_.services.screens.closeInstallation();
 }
 

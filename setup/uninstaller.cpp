@@ -30,9 +30,20 @@ void Uninstaller::run() {
     const bool removeVault = messages_.show(MessageKind::Confirm, kRemoveVaultQuestion,
                                             MessageButtons::YesNo) == MessageAnswer::Yes;
     problems_.clear();
-    removeInstalledFiles();
-    removeShortcuts();
-    removeRegistryEntries(removeVault);
+    std::optional<InstallRecord> record;
+    try {
+        record = readInstallRecord(registry_);
+    } catch (const std::exception&) {
+        // Unreadable: removed as an installation without one.
+    }
+    std::optional<InstallRecord> left;
+    if (record) {
+        left = removeRecorded(*record);
+    } else {
+        removeInstalledFiles();
+        removeShortcuts();
+    }
+    removeRegistryEntries(removeVault, left);
     if (problems_.empty()) {
         messages_.show(MessageKind::Information, kRemovedMessage, MessageButtons::Ok);
         return;
@@ -62,6 +73,19 @@ void Uninstaller::removeFolder(const std::string& path, bool reported) {
     if (!files_.exists(path) || files_.removeFolder(path) || !reported) return;
     problems_.push_back("Could not remove the folder " + path +
                         "; it may still hold files of your own.");
+}
+
+InstallRecord Uninstaller::removeRecorded(const InstallRecord& record) {
+    for (const auto& thing : record)
+        if (thing.kind == MadeKind::File || thing.kind == MadeKind::Link) removeFile(thing.path);
+    // Each folder was made after the folders above it, so the last made goes first.
+    for (auto thing = record.rbegin(); thing != record.rend(); ++thing)
+        if (thing->kind == MadeKind::Folder || thing->kind == MadeKind::SharedFolder)
+            removeFolder(thing->path, thing->kind == MadeKind::Folder);
+    InstallRecord left;
+    for (const auto& thing : record)
+        if (files_.exists(thing.path)) left.push_back(thing);
+    return left;
 }
 
 void Uninstaller::removeInstalledFiles() {
@@ -96,23 +120,39 @@ void Uninstaller::removeShortcuts() {
     removeFolder(programs, false);
 }
 
-void Uninstaller::removeRegistryEntries(bool removeVault) {
-    const auto attempt = [this](const std::string& what, const std::function<void()>& work) {
+void Uninstaller::removeRegistryEntries(bool removeVault,
+                                        const std::optional<InstallRecord>& left) {
+    // A store raises when it cannot delete what is there; whatever it
+    // answers, a removal counts as done only once the thing is gone.
+    const auto attempt = [this](const std::string& what, const std::function<bool()>& work) {
         try {
-            work();
+            if (!work()) problems_.push_back("Could not remove " + what + ".");
         } catch (const std::exception& failure) {
             problems_.push_back("Could not remove " + what + ": " + withFullStop(failure.what()));
         }
     };
+    const auto deleteKey = [this](RegRoot root, const char* path) {
+        registry_.deleteKey(root, path);
+        return !registry_.openKey(root, path, false);
+    };
     attempt("the uninstall entry",
-            [this] { registry_.deleteKey(RegRoot::LocalMachine, kUninstallKeyPath); });
+            [&] { return deleteKey(RegRoot::LocalMachine, kUninstallKeyPath); });
     attempt("the autostart entry", [this] {
-        if (const auto run = registry_.openKey(RegRoot::CurrentUser, kRunKeyPath, false))
-            run->deleteValue(kAutostartValue);
+        const auto run = registry_.openKey(RegRoot::CurrentUser, kRunKeyPath, false);
+        if (!run) return true;
+        run->deleteValue(kAutostartValue);
+        return !run->readValue(kAutostartValue);
     });
-    if (removeVault)
+    if (removeVault) {
         attempt("your bookmarks and settings",
-                [this] { registry_.deleteKey(RegRoot::CurrentUser, kVaultKeyPath); });
+                [&] { return deleteKey(RegRoot::CurrentUser, kVaultKeyPath); });
+    } else if (left) {
+        // What is still there stays on record for the next run.
+        attempt("the record of what setup installed", [&] {
+            writeInstallRecord(registry_, *left);
+            return true;
+        });
+    }
 }
 
 }  // namespace zn::setup

@@ -1,9 +1,12 @@
 // The uninstaller: removes what setup installed (the program's files and
 // folder, the shortcuts, the uninstall entry) and the autostart entry, and,
 // only when the user says so, the vault (the settings key with the entries).
-// Whatever it could not remove it names, one line each.
+// What setup made it learns from setup's record; an installation by a setup
+// that kept none loses the files its install folder names and the usual
+// shortcuts. Whatever it could not remove it names, one line each.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,7 @@
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 #include "platform/top_level_windows.h"
+#include "setup/install_record.h"
 
 namespace zn::setup {
 
@@ -39,9 +43,11 @@ private:
     std::string readString(RegRoot root, const char* key, const char* value);
     void removeFile(const std::string& path);
     void removeFolder(const std::string& path, bool reported);
+    // What the record names; returns what is still there.
+    InstallRecord removeRecorded(const InstallRecord& record);
     void removeInstalledFiles();
     void removeShortcuts();
-    void removeRegistryEntries(bool removeVault);
+    void removeRegistryEntries(bool removeVault, const std::optional<InstallRecord>& left);
 
     Registry& registry_;
     Files& files_;

@@ -165,6 +165,11 @@ std::string autostartDesktopEntry(const RunCommand& command) {
            "Exec=" +
            escapeStringValue(desktopExecValue(command)) +
            "\n"
+           // Once the program is gone (a package removed), log-on skips the
+           // entry instead of failing to start it.
+           "TryExec=" +
+           escapeStringValue(command.program) +
+           "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }

@@ -18,6 +18,8 @@ class DesktopEntryLinks : public ShellLinks {
 public:
     void createLink(const std::string& target, const std::string& linkPath) override;
     void renameLink(const std::string& from, const std::string& to) override;
+    // Sets the file's metadata::trusted through gio, when gio is installed.
+    void markTrusted(const std::string& linkPath) override;
 };
 
 }  // namespace zn

@@ -256,7 +256,10 @@ public:
 
     bool deleteValue(const std::string& name) override {
         if (auto* undo = registry_.undoLog()) undo->noteValue(base_, path_, key_.get(), name);
-        return RegDeleteValueA(key_.get(), name.c_str()) == ERROR_SUCCESS;
+        const LONG status = RegDeleteValueA(key_.get(), name.c_str());
+        if (status == ERROR_FILE_NOT_FOUND) return false;
+        if (status != ERROR_SUCCESS) throw failedToSetData(name);
+        return true;
     }
 
     std::vector<std::string> valueNames() const override {
@@ -387,9 +390,16 @@ bool Win32Registry::deleteKey(RegRoot root, const std::string& path) {
     if (canonical.empty()) return false;
     const auto [base, prefix] = locate(root);
     const std::string full = prefix + canonical;
-    if (!openPath(base, full, false)) return false;
+    // Asked with read access only: a key the user may see but not change is
+    // there, and failing to delete it is a failure, not a missing key.
+    HKEY probe = nullptr;
+    if (RegOpenKeyExA(base, full.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS)
+        RegCloseKey(probe);
+    else if (!openPath(base, full, false))
+        return false;
     if (undo_) undo_->noteKey(base, full);
-    return deleteTree(base, full);
+    if (!deleteTree(base, full)) throw failedToSetData(splitPath(canonical).back());
+    return true;
 }
 
 std::unique_ptr<RegistryBatch> Win32Registry::beginBatch() {

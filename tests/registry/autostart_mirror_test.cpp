@@ -52,6 +52,7 @@ TEST(RunCommand, ExecValueQuotesPerTheDesktopEntryRules) {
     // The file's own string escaping doubles the backslashes once more.
     const std::string entry = autostartDesktopEntry({"/a\\b", {}});
     EXPECT_NE(entry.find("\nExec=\"/a\\\\\\\\b\"\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nTryExec=/a\\\\b\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nType=Application\n"), std::string::npos);
     EXPECT_NE(entry.find("\nName=Zintrel\n"), std::string::npos);
     EXPECT_NE(entry.find("\nX-GNOME-Autostart-enabled=true\n"), std::string::npos);

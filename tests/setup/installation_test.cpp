@@ -157,6 +157,37 @@ TEST_F(Installation, AnErrorInTheSequenceStopsItAndLeavesInstallUsable) {
     EXPECT_FALSE(registry.keyExists(RegRoot::LocalMachine, kUninstallKeyPath));
 }
 
+// The desktop folder missing; or missing and impossible to make, under a file.
+class MissingDesktop : public SetupTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MissingDesktop, IsMadeOrItsFailureSaid) {
+    const bool blocked = GetParam();
+    std::filesystem::remove_all(desktop());
+    std::string folder = desktop().string();
+    if (blocked) {
+        writeFile(temp / "home" / "plain file", "");
+        folder = native(temp / "home" / "plain file" / "Desktop");
+        registry.openKey(RegRoot::CurrentUser, kShellFoldersKeyPath, false)
+            ->writeString("Desktop", folder);
+    }
+    reachInstallationScreen();
+    install(true, false);
+
+    EXPECT_TRUE(program.installationScreen.completionPanelShown);
+    const std::string link = native(std::filesystem::path(folder) / linkFile("Zintrel"));
+    if (blocked) {
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, kNoDesktopFolderMessage + folder + ".");
+        EXPECT_TRUE(links.trusted.empty());
+    } else {
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(linkTarget(link), installedProgram());
+        EXPECT_EQ(links.trusted, std::vector<std::string>{link});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CreatableOrNot, MissingDesktop, ::testing::Bool());
+
 TEST(LinkNames, DropTheExtensionOfTheTarget) {
     EXPECT_EQ(linkNameFor(native("/opt/z/" + programFileName())), linkFile("znvault"));
     EXPECT_EQ(linkNameFor(native("/opt/z/znhelp.htm")), linkFile("znhelp"));

@@ -66,10 +66,12 @@ public:
 class TestLinks : public NativeLinks {
 public:
     bool refuse = false;
+    std::vector<std::string> trusted;
     void createLink(const std::string& target, const std::string& linkPath) override {
         if (refuse) throw std::runtime_error("Shortcuts cannot be made");
         NativeLinks::createLink(target, linkPath);
     }
+    void markTrusted(const std::string& linkPath) override { trusted.push_back(linkPath); }
 };
 
 class FakeWindows : public TopLevelWindows {
@@ -175,8 +177,11 @@ protected:
 
     // The installation screen's Install, through the dispatcher as a click runs it.
     void install(bool desktopBox, bool startMenuBox) {
+        installInto(installFolder(), desktopBox, startMenuBox);
+    }
+    void installInto(const std::filesystem::path& folder, bool desktopBox, bool startMenuBox) {
         TForm1& screen = program.installationScreen;
-        screen.folderField = installFolder().string();
+        screen.folderField = folder.string();
         screen.desktopBox = desktopBox;
         screen.startMenuBox = startMenuBox;
         program.dispatcher.run([&] { screen.BitBtn3Click(); });

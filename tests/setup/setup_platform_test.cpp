@@ -64,6 +64,19 @@ TEST(DesktopLinks, RunProgramsOpenDocumentsAndPassTheValidator) {
     }
 }
 
+TEST(DesktopLinks, AreMarkedTrustedThroughGio) {
+    TempFolder folder;
+    const auto gio = folder / "bin" / "gio";
+    writeFile(gio, "#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/asked\"\n");
+    std::filesystem::permissions(gio, std::filesystem::perms::owner_all);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", ((folder / "bin").string() + ":" + path).c_str(), 1);
+    const std::string link = (folder / "my desktop" / "Zintrel.desktop").string();
+    DesktopEntryLinks().markTrusted(link);
+    ::setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(readFile(folder / "bin" / "asked"), "set|" + link + "|metadata::trusted|true|");
+}
+
 TEST(MountedVolumes, AreTheUsersOwnWithTheirEscapesUndone) {
     const std::string mounts =
         "/dev/sda1 / ext4 rw 0 0\n"

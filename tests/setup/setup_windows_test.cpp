@@ -119,16 +119,27 @@ TEST_F(SetupFlow, OkInTheChooserWithoutAChangeReplacesTheTypedFolder) {
 
 TEST_F(SetupFlow, CompletionOkStartsTheProgramOpensTheNotesAndEnds) {
     reachInstallationScreen();
-    install(false, false);
+    // A relative folder is the current folder's, from the first thing written on.
+    program.installationScreen.folderField = std::string("apps") + kPathSeparator + "zn";
+    const std::string absolute = native(temp / "dist" / "apps" / "zn");
+    program.dispatcher.run([&] { program.installationScreen.BitBtn3Click(); });
     ASSERT_TRUE(program.installationScreen.completionPanelShown);
+    EXPECT_EQ(vaultValue("installdir"), absolute);
     program.installationScreen.Button1Click();
 
     ASSERT_EQ(shell.launches.size(), 2u);
     EXPECT_TRUE(shell.launches[0].program);
-    EXPECT_EQ(shell.launches[0].target, installedProgram());
+    EXPECT_EQ(shell.launches[0].target, absolute + kPathSeparator + programFileName());
     EXPECT_EQ(shell.launches[0].argumentOrFolder, "");
+    const std::string notes = absolute + kPathSeparator + "readme.txt";
+#ifdef _WIN32
+    EXPECT_TRUE(shell.launches[1].program);
+    EXPECT_EQ(shell.launches[1].target, files.windowsFolder() + "\\notepad.exe");
+    EXPECT_EQ(shell.launches[1].argumentOrFolder, notes);
+#else
     EXPECT_FALSE(shell.launches[1].program);
-    EXPECT_EQ(shell.launches[1].target, native(installFolder() / "readme.txt"));
+    EXPECT_EQ(shell.launches[1].target, notes);
+#endif
     EXPECT_EQ(screens.calls.back(), "terminate");
 }
 
