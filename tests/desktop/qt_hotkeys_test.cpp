@@ -135,9 +135,7 @@ TEST_F(HotkeyFieldTest, TakesCombinationsBeforeTheWindowsShortcuts) {
 using HotkeyPumpTest = testing::QtApplicationTest;
 
 TEST_F(HotkeyPumpTest, BringsPressesIntoTheEventLoop) {
-    if (!testing::XvfbServer::toolsAvailable()) GTEST_SKIP() << "needs Xvfb and xdotool";
     const testing::XvfbServer server;
-    if (!server.running()) GTEST_SKIP() << "Xvfb did not start";
     X11Hotkeys hotkeys(server.display().c_str());
     ASSERT_TRUE(hotkeys.registerHotkey(kCaptureHotkeyId, kModControl | kModAlt, 'B'));
     std::vector<int> pressed;

@@ -100,9 +100,7 @@ constexpr unsigned kCtrlAlt = kModControl | kModAlt;
 class X11HotkeysTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!XvfbServer::toolsAvailable()) GTEST_SKIP() << "needs Xvfb and xdotool";
         server_.emplace();
-        if (!server_->running()) GTEST_SKIP() << "Xvfb did not start";
         hotkeys_.emplace(server_->display().c_str());
         ASSERT_NE(hotkeys_->fileDescriptor(), -1);
     }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <stdexcept>
 
 extern char** environ;
 
@@ -57,15 +58,15 @@ std::string readDisplayName(int descriptor) {
 
 }  // namespace
 
-bool XvfbServer::toolsAvailable() {
-    return access(kXvfb, X_OK) == 0 && access(kXdotool, X_OK) == 0;
-}
-
 // -displayfd lets the server pick a free display number itself, so parallel
 // test runs never collide.
 XvfbServer::XvfbServer() {
+    for (const char* tool : {kXvfb, kXdotool}) {
+        if (access(tool, X_OK) != 0)
+            throw std::runtime_error(std::string(tool) + " is not installed");
+    }
     int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return;
+    if (pipe(pipeEnds) != 0) throw std::runtime_error("no pipe for Xvfb's display number");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
@@ -78,12 +79,22 @@ XvfbServer::XvfbServer() {
     close(pipeEnds[1]);
     display_ = readDisplayName(pipeEnds[0]);
     close(pipeEnds[0]);
+    if (!pid_) throw std::runtime_error("Xvfb could not be started");
+    if (display_.empty()) {
+        stop();
+        throw std::runtime_error("Xvfb did not take connections within 10 seconds");
+    }
 }
 
-XvfbServer::~XvfbServer() {
+void XvfbServer::stop() {
     if (!pid_) return;
     kill(*pid_, SIGTERM);
     waitpid(*pid_, nullptr, 0);
+    pid_.reset();
+}
+
+XvfbServer::~XvfbServer() {
+    stop();
 }
 
 bool XvfbServer::xdotool(const std::vector<std::string>& arguments) const {

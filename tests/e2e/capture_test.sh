@@ -8,7 +8,6 @@ source "$E2E_DIR/harness.sh"
 start_display
 SHOTS=${SCREENSHOT_DIR:-}
 PASSWORD="s3cret-pass"
-READ_ENTRIES="$BIN_DIR/e2e_read_entries"
 
 # --- the pages, on loopback only
 SITE="$WORK/site"
@@ -61,16 +60,8 @@ start_firefox() {
     fail "Firefox did not write its session"
 }
 
-stored() { "$READ_ENTRIES" "$PASSWORD"; }
+stored() { stored_entries "$PASSWORD"; }
 has_entry() { stored | grep -qxF "$1"; }
-
-# answer_box TITLE: presses OK in the message box so titled.
-answer_box() {
-    local box
-    box=$(wait_window "^$1\$")
-    focus "$box"; press Return
-    wait_gone "^$1\$"
-}
 
 first_run "$PASSWORD"
 scenario=${1:?scenario}
@@ -78,13 +69,13 @@ case "$scenario" in
 chromium)
     start_chromium
     xdotool key ctrl+alt+b
-    answer_box Information
+    answer_box Information Return
     eventually 5 has_entry "$CHROMIUM_URL	$CHROMIUM_TITLE		" || fail "the Chromium page was not stored: $(stored)"
     ;;
 firefox)
     start_firefox
     xdotool key ctrl+alt+b
-    answer_box Information
+    answer_box Information Return
     eventually 5 has_entry "$FIREFOX_URL	$FIREFOX_TITLE		" || fail "the Firefox page was not stored: $(stored)"
     ;;
 both)
@@ -95,12 +86,13 @@ both)
     focus "$chooser"
     [ -n "$SHOTS" ] && import -display "$DISPLAY" -window "$chooser" "$SHOTS/capture-chooser.png"
     # The first box is Firefox's page; OK sits under the boxes, left of Cancel.
-    xdotool mousemove --window "$chooser" 40 68 click 1; sleep 0.3
-    xdotool mousemove --window "$chooser" 208 168 click 1
+    click_at "$chooser" 40 68
+    click_at "$chooser" 208 168
     wait_gone '^Select Bookmark to Add$'
-    answer_box Information
+    answer_box Information Return
     eventually 5 has_entry "$FIREFOX_URL	$FIREFOX_TITLE		" || fail "the ticked page was not stored: $(stored)"
-    sleep 1
+    # Each page added has a box of its own before its row is stored.
+    no_window '^Information$' 2
     ! stored | grep -qF "$CHROMIUM_URL" || fail "the page left unticked was stored too"
     ;;
 *) fail "unknown scenario $scenario" ;;

@@ -93,6 +93,9 @@ wait_gone() {
     fail "window '$1' is still showing"
 }
 
+# click_at WINDOW X Y [BUTTON]: a click at client pixels of the window.
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"; sleep 0.3; }
+
 # type_into WINDOW TEXT...: focuses the window and types; "{Tab}"-style keys go through xdotool key.
 focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; sleep 0.2; }
 type_text() { xdotool type --delay 20 -- "$1"; }
@@ -107,6 +110,25 @@ wait_exit() {
     fail "process $1 did not end"
 }
 
+# wait_exit_unasked PID NAME_REGEX [SECONDS]: waits for the process to end,
+# failing should a window so named show while it still runs.
+wait_exit_unasked() {
+    local deadline=$((SECONDS + ${3:-10}))
+    while [ $SECONDS -lt $deadline ]; do
+        kill -0 "$1" 2>/dev/null || return 0
+        if xdotool search --onlyvisible --name "$2" >/dev/null 2>&1; then fail "window '$2' showed"; fi
+        sleep 0.05
+    done
+    fail "process $1 did not end"
+}
+
+# take_value KEY NAME: deletes a value behind the program's back, so that only
+# a later save can bring it back.
+take_value() {
+    "$ZNREG" delete "$1" /v "$2" /f >/dev/null
+    ! has_value "$1" "$2" || fail "the value $2 could not be taken away"
+}
+
 # eventually SECONDS COMMAND...: retries the command until it succeeds; the
 # program saves just after its window closes, so a check may come too early.
 eventually() {
@@ -119,7 +141,44 @@ eventually() {
     "$@"
 }
 
+# wait_for SECONDS WHAT COMMAND...: waits until the command succeeds, and
+# fails the test, naming WHAT, when the time runs out first.
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    eventually "$seconds" "$@" || fail "waited ${seconds}s in vain for $what"
+}
+
+# holds SECONDS WHAT COMMAND...: the command keeps succeeding for the whole
+# time (what must not happen is watched for, not slept through); fails the
+# test, naming WHAT, the moment it does not.
+holds() {
+    local seconds=$1 what=$2 start=$SECONDS
+    shift 2
+    while [ $((SECONDS - start)) -le "$seconds" ]; do
+        "$@" || fail "$what"
+        sleep 0.1
+    done
+}
+
 reg_value() { "$ZNREG" query "$1" /v "$2"; }
+has_value() { reg_value "$1" "$2" >/dev/null 2>&1; }
+exists() { [ -e "$1" ] || fail "missing: $1"; }
+gone() { [ ! -e "$1" ] || fail "still there: $1"; }
+
+ENTRIES_KEY='HKCU\SOFTWARE\Halvorn\Bookmarks\Bookmarks'
+READ_ENTRIES="$BIN_DIR/e2e_read_entries"
+# stored_entries PASSWORD: the entries as the program loads them, one line
+# each, the four fields (site, description, user name, password) tab-separated.
+stored_entries() { "$READ_ENTRIES" "$1"; }
+# stored_entries_are PASSWORD LINE...: exactly these entries, in this order.
+stored_entries_are() {
+    local expected
+    expected=$(printf '%s\n' "${@:2}")
+    [ "$(stored_entries "$1")" = "$expected" ]
+}
+# row: one stored line from its four fields.
+row() { printf '%s\t%s\t%s\t%s' "$1" "$2" "$3" "$4"; }
 
 # first_run PASSWORD: a first start through the real dialogs, left showing the list.
 first_run() {
@@ -157,13 +216,13 @@ ask_to_close() {
 
 screenshot() { import -display "$DISPLAY" -window root "$1"; }
 
-# answer_box TITLE KEY: presses the key in the box so titled and waits for
-# that box to go (the next one may carry the same title). On a busy machine a
-# box can miss a key pressed the moment it maps, so the key is pressed again
-# while that same box still shows.
+# answer_box TITLE KEY [SECONDS]: presses the key in the box so titled, once
+# it shows within the time, and waits for that box to go (the next one may
+# carry the same title). On a busy machine a box can miss a key pressed the
+# moment it maps, so the key is pressed again while that same box still shows.
 answer_box() {
     local box attempt deadline
-    box=$(wait_window "^$1\$")
+    box=$(wait_window "^$1\$" "${3:-10}")
     for attempt in 1 2 3; do
         focus "$box"
         press "$2"
@@ -175,4 +234,30 @@ answer_box() {
         return 0
     done
     fail "the box '$1' is still showing"
+}
+
+# walk_setup SECONDS INSTALLED...: setup's screens as a user goes through
+# them: agrees to the licence (shown within SECONDS), ticks both shortcut
+# boxes, installs, and once the command INSTALLED... succeeds presses the
+# completion panel's OK. The script's setup_shot SCREEN WINDOW, called on the
+# licence, installation and completion screens, may take their pictures.
+walk_setup() {
+    local seconds=$1 licence installation
+    shift
+    licence=$(wait_window '^License Agreement & Disclaimer$' "$seconds")
+    sleep 0.5  # painted, for the picture
+    setup_shot licence "$licence"
+    click_at "$licence" 196 324  # Agree
+    installation=$(wait_window '^Installation$')
+    focus "$installation"
+    # Keyboard order: folder, desktop box, start-menu box, Browse, Install, Quit.
+    press Tab space Tab space
+    setup_shot installation "$installation"
+    click_at "$installation" 122 163  # Install
+    wait_for "$seconds" "the installation to finish" "$@"
+    # The last thing installed is written just before the completion panel
+    # replaces the notice, which nothing outside the window can see.
+    sleep 0.5
+    setup_shot completion "$installation"
+    click_at "$installation" 180 161  # the completion panel's OK
 }

@@ -19,6 +19,18 @@ wait_shown_of() {
     fail "process $1: window shown is not '$2'"
 }
 
+# toggle_taken: some client holds Ctrl+Alt+P (Control is mask 4, Alt 8).
+TOGGLE_KEYCODE=$(xmodmap -pke | awk '$4 == "p" && !found { print $2; found = 1 }')
+toggle_taken() { "$BIN_DIR/e2e_key_taken" "$TOGGLE_KEYCODE" 12; }
+
+# start_hidden: a copy started with /S, once it holds its hotkey.
+start_hidden() {
+    start_vault /S
+    wait_for 10 "znvault to take its hotkey" toggle_taken
+}
+
+shows_nothing() { [ -z "$(visible_of "$1")" ]; }
+
 toggle_twice() {
     xdotool key ctrl+alt+p
     wait_window '^Enter Password$' >/dev/null
@@ -33,29 +45,36 @@ kill -TERM "$VAULT_PID"; wait_exit "$VAULT_PID"
 scenario=${1:?scenario}
 case "$scenario" in
 toggle)
-    start_vault /S
+    start_hidden
     first=$VAULT_PID
     no_window '^(Enter Password|Zintrel)$' 2
     toggle_twice "$first"
     ;;
 numlock)
-    start_vault /S
+    start_hidden
     first=$VAULT_PID
-    sleep 1.5
     xdotool key Num_Lock
     xset q | grep -q 'Num Lock: *on' || fail "NumLock did not switch on"
     toggle_twice "$first"
     ;;
 second_copy)
-    start_vault /S
+    start_hidden
     first=$VAULT_PID
-    sleep 1.5
     start_vault /S
     second=$VAULT_PID
-    sleep 1.5
+    # The hotkey is taken already, so nothing outside shows when the second
+    # copy has tried for it: its window exists at once, its settings and
+    # hotkeys are read half a second later; it is watched a second past that.
+    wait_for 10 "the second copy's window" xdotool search --pid "$second" --name '^Zintrel$'
+    holds 1 "the second copy to keep running" kill -0 "$second"
+    xdotool key ctrl+alt+p
+    wait_shown_of "$first" yes
+    # Between the presses: the first copy shows, the second nothing.
+    holds 1 "the hotkey to miss the second copy" shows_nothing "$second"
+    xdotool key ctrl+alt+p
+    wait_shown_of "$first" no
+    holds 1 "the hotkey to miss the second copy" shows_nothing "$second"
     kill -0 "$second" || fail "the second copy did not keep running"
-    toggle_twice "$first"
-    [ -z "$(visible_of "$second")" ] || fail "the hotkey reached the second copy"
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac

@@ -21,11 +21,15 @@ printf '[Desktop Entry]\nType=Application\nName=Viewer\nExec=%s %%f\nMimeType=te
     "$WORK/viewer" >"$XDG_DATA_HOME/applications/zn-test-viewer.desktop"
 printf '[Default Applications]\ntext/plain=zn-test-viewer.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
 
-shot() { [ -n "${SETUP_SHOTS:-}" ] && import -display "$DISPLAY" -window "$1" "$SETUP_SHOTS/$2"; true; }
-click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
-exists() { [ -e "$1" ] || fail "missing: $1"; }
-gone() { [ ! -e "$1" ] || fail "still there: $1"; }
-has_value() { reg_value "$1" "$2" >/dev/null 2>&1; }
+# setup_shot SCREEN WINDOW: the README's pictures; the licence's with the desktop behind it.
+setup_shot() {
+    [ -n "${SETUP_SHOTS:-}" ] || return 0
+    case "$1" in
+    licence) import -display "$DISPLAY" -window root "$SETUP_SHOTS/licence-screen.png" ;;
+    installation) import -display "$DISPLAY" -window "$2" "$SETUP_SHOTS/installation-screen.png" ;;
+    completion) import -display "$DISPLAY" -window "$2" "$SETUP_SHOTS/completion-panel.png" ;;
+    esac
+}
 
 start_setup() {
     cp -a "$DIST_DIR" "$WORK/dist"
@@ -36,22 +40,7 @@ start_setup() {
 
 install_zintrel() {
     start_setup
-    local licence installation
-    licence=$(wait_window '^License Agreement & Disclaimer$')
-    sleep 0.5
-    shot root licence-screen.png
-    click "$licence" 196 324  # Agree
-    installation=$(wait_window '^Installation$')
-    focus "$installation"
-    # Keyboard order: folder, desktop box, start-menu box, Browse, Install, Quit.
-    press Tab space Tab space
-    sleep 0.3
-    shot "$installation" installation-screen.png
-    click "$installation" 122 163  # Install
-    eventually 10 has_value "$UNINSTALL_KEY" UninstallString || fail "no uninstall entry"
-    sleep 0.5
-    shot "$installation" completion-panel.png
-    click "$installation" 180 161  # the completion panel's OK
+    walk_setup 10 has_value "$UNINSTALL_KEY" UninstallString
     wait_exit "$SETUP_PID" 10
 }
 
@@ -118,7 +107,7 @@ running_warning)
     start_setup
     answer_box Setup Return
     licence=$(wait_window '^License Agreement & Disclaimer$')
-    click "$licence" 317 324  # Cancel
+    click_at "$licence" 317 324  # Cancel
     wait_exit "$SETUP_PID"
     has_value "$VAULT_KEY" installdir && fail "Cancel wrote installdir"
     for file in znvault znhelp.htm readme.txt unzn file_id.diz; do exists "$WORK/dist/$file"; done

@@ -43,22 +43,25 @@ unlock)
     ;;
 sigterm)
     first_run "s3cret-pass"
-    before=$("$ZNREG" query 'HKCU\SOFTWARE\Halvorn\Bookmarks\Bookmarks')
+    "$ZNREG" export "$ENTRIES_KEY" "$WORK/before.reg"
+    take_value "$ENTRIES_KEY" Favorite0
     kill -TERM "$VAULT_PID"
-    wait_exit "$VAULT_PID" 5
-    no_window '^Confirm$' 1
-    after=$("$ZNREG" query 'HKCU\SOFTWARE\Halvorn\Bookmarks\Bookmarks')
-    [ "$before" = "$after" ] || fail "the entries changed at the end of the session"
-    echo "$after" | grep -q Favorite0 || fail "entries lost at the end of the session"
+    wait_exit_unasked "$VAULT_PID" '^Confirm$' 5
+    "$ZNREG" export "$ENTRIES_KEY" "$WORK/after.reg"
+    cmp -s "$WORK/before.reg" "$WORK/after.reg" ||
+        fail "the end of the session did not save the entries: $(diff "$WORK/before.reg" "$WORK/after.reg")"
     ;;
 sigterm_during_question)
     first_run "s3cret-pass"
     main=$(wait_window '^Zintrel$')
     ask_to_close "$main" >/dev/null
+    "$ZNREG" export "$ENTRIES_KEY" "$WORK/before.reg"
+    take_value "$ENTRIES_KEY" Favorite0
     kill -TERM "$VAULT_PID"
     wait_exit "$VAULT_PID" 5
-    "$ZNREG" query 'HKCU\SOFTWARE\Halvorn\Bookmarks\Bookmarks' | grep -q Favorite0 ||
-        fail "entries lost at the end of the session"
+    "$ZNREG" export "$ENTRIES_KEY" "$WORK/after.reg"
+    cmp -s "$WORK/before.reg" "$WORK/after.reg" ||
+        fail "the end of the session did not save the entries: $(diff "$WORK/before.reg" "$WORK/after.reg")"
     ;;
 close_question)
     first_run "s3cret-pass"

@@ -16,9 +16,7 @@ namespace zn::setup::testing {
 namespace {
 
 TEST(ApplicationWindow, IsFoundByItsTitleInAnyCaseWhileItLives) {
-    if (!zn::testing::XvfbServer::toolsAvailable()) GTEST_SKIP() << "Xvfb is not installed";
     zn::testing::XvfbServer server;
-    ASSERT_TRUE(server.running());
     ::setenv("DISPLAY", server.display().c_str(), 1);
     X11TopLevelWindows windows;
     EXPECT_FALSE(windows.existsTitled("Zintrel"));
