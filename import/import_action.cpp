@@ -3,6 +3,7 @@
 // removal from the bookmark file, then one save. Also the first-run offer.
 #include "app/main_window.h"
 #include "import/import_dialog.h"
+#include "import/known_sites.h"
 
 namespace zn {
 
@@ -18,16 +19,24 @@ void TForm1::BitBtn10Click() {
     dispatcher_.run([&] { dialog.FormCreate(); });
     if (!importPorts_->dialogs.runImportDialog(dialog)) return;
 
+    // Every ticked item is compared with the list and with the rows made
+    // before it; the new rows join the list at once, in the order made.
+    KnownSites known(list_, services_.collation);
+    std::vector<BookmarkEntry> added;
     for (const CheckListItem& favorite : dialog.listbox1.items()) {
         if (!favorite.checked) continue;
         const std::string address = dialog.shortcutAddress(favorite);
-        if (!address.empty() && !list_.findBySite(address))
-            list_.add(BookmarkEntry{address, std::string(favorite.text), "", ""});
+        if (!address.empty() && known.addIfNew(address))
+            added.push_back(BookmarkEntry{address, std::string(favorite.text), "", ""});
         // Deleted whether or not it made a row; a failure is not reported.
         if (dialog.CheckBox1) dialog.files().deleteFile(dialog.shortcutPath(favorite));
     }
-    for (const std::string& address : dialog.tickedAddresses())
-        if (!list_.findBySite(address)) list_.add(BookmarkEntry{address, address, "", ""});
+    for (const CheckListItem& item : dialog.CheckListBox1.items()) {
+        if (!item.checked) continue;
+        const std::string address(item.text);
+        if (known.addIfNew(address)) added.push_back(BookmarkEntry{address, address, "", ""});
+    }
+    list_.addAll(std::move(added));
     if (dialog.CheckBox1 && dialog.ListBox2Selected) dialog.removeTickedFromBookmarkFile();
     saveAllEntries();
 }
