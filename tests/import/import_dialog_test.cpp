@@ -237,6 +237,29 @@ TEST_F(BookmarkPage, FirstShowFindsTheFilesAndLoadsTheFirstSelectingAnotherLoads
     EXPECT_EQ(messages.shown[0].text, kNoBookmarkFileMessage);
 }
 
+TEST_F(BookmarkPage, FindRefusesASecondSearchWhileItRuns) {
+    writeFile(root / "netscape/c/Bookmark.htm", "");
+    unlocked();
+    runImport([&](TwImport& dialog) {
+        int clicks = 0;
+        pump.duringNext = [&] {
+            EXPECT_TRUE(dialog.findRunning());
+            EXPECT_FALSE(dialog.OrvFolderLookup2.Enabled);
+            EXPECT_FALSE(dialog.OrvFolderLookup2.ButtonEnabled);
+            if (clicks++ == 1) dialog.BitBtn8Click();  // in the first subfolder
+        };
+        dialog.BitBtn8Click();
+        pump.duringNext = nullptr;
+        EXPECT_EQ(dialog.ListBox2, (std::vector<std::string>{bookmarkFile("a/Bookmark.htm"),
+                                                             bookmarkFile("b/bookmark.htm"),
+                                                             bookmarkFile("c/Bookmark.htm")}));
+        EXPECT_FALSE(dialog.findRunning());
+        EXPECT_TRUE(dialog.OrvFolderLookup2.Enabled);
+        EXPECT_TRUE(dialog.OrvFolderLookup2.ButtonEnabled);
+        return false;
+    });
+}
+
 TEST_F(BookmarkPage, TickedAddressesMakeRowsAndTheirLinesLeaveTheFileExactCaseOnly) {
     const std::string path = bookmarkFile("a/Bookmark.htm");
     writeFile(root / "netscape/a/Bookmark.htm", readFile(path) + "\0binary tail\n"s);
