@@ -90,6 +90,10 @@ void TwImport::BitBtn8Click() {
     ListBox2.clear();
     ListBox2Selected.reset();
     changed(ImportListId::BookmarkFiles);
+    // The addresses belonged to a file no longer chosen: "Import Now" must
+    // not import them, nor skip their removal from it.
+    CheckListBox1.clear();
+    changed(ImportListId::Addresses);
     OrvFileCollector2.InitialDirectory = OrvFolderLookup2.Text;
     OrvFileCollector2.Collect();
     services_.ports.pump.processWaitingMessages();

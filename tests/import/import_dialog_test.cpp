@@ -226,12 +226,14 @@ TEST_F(BookmarkPage, FirstShowFindsTheFilesAndLoadsTheFirstSelectingAnotherLoads
         EXPECT_EQ(texts(dialog.CheckListBox1), std::vector<std::string>{"http://b-file/"});
         EXPECT_FALSE(dialog.CheckListBox1[0].checked);
 
-        // Find again: nothing selected, and Load says so and keeps the list.
+        // Find again: no file chosen, so no addresses, ticked or not; Load says so.
+        dialog.BitBtn5Click();
         dialog.BitBtn8Click();
+        EXPECT_EQ(dialog.CheckListBox1.size(), 0u);
         dialog.BitBtn7Click();
-        EXPECT_EQ(dialog.CheckListBox1.size(), 1u);
-        return false;
+        return true;
     });
+    EXPECT_TRUE(storedEntries().empty());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
     EXPECT_EQ(messages.shown[0].text, kNoBookmarkFileMessage);
