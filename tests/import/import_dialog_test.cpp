@@ -264,7 +264,6 @@ TEST_F(BookmarkPage, FindRefusesASecondSearchWhileItRuns) {
 
 TEST_F(BookmarkPage, TickedAddressesMakeRowsAndTheirLinesLeaveTheFileExactCaseOnly) {
     const std::string path = bookmarkFile("a/Bookmark.htm");
-    writeFile(root / "netscape/a/Bookmark.htm", readFile(path) + "\0binary tail\n"s);
     writeFile(favorites / "zeta.url", shortcutText("http://ZETA/"));
     unlocked({{"http://alpha/", "Alpha known", "", ""}});
     runImport([](TwImport& dialog) {
@@ -286,8 +285,25 @@ TEST_F(BookmarkPage, TickedAddressesMakeRowsAndTheirLinesLeaveTheFileExactCaseOn
               "<dt><a href=\"http://lower/\">lower</a>\r\n"
               "<DT><A HREF=\"http://closing-quote-last/\"\r\n"
               "    <DT><A HREF=\"http://ZETA/\">other case</A>\r\n"
-              "</DL><p>\r\n"
-              "\0binary tail\n"s);
+              "</DL><p>\r\n");
+}
+
+TEST_F(BookmarkPage, AFileHoldingAZeroByteGivesItsAddressesButIsNeverRewritten) {
+    const std::string path = bookmarkFile("a/Bookmark.htm");
+    const std::string bytes = "<DT><A HREF=\"http://before-zero/\">B</A>\n\xFF\xFE<\0D\0T\0\n\0"s;
+    writeFile(root / "netscape/a/Bookmark.htm", bytes);
+    unlocked();
+    runImport([](TwImport& dialog) {
+        dialog.BitBtn5Click();
+        dialog.CheckBox1 = true;
+        return true;
+    });
+    EXPECT_EQ(storedEntries(),
+              (std::vector<BookmarkEntry>{{"http://before-zero/", "http://before-zero/", "", ""}}));
+    EXPECT_EQ(readFile(path), bytes);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].applicationError);
+    EXPECT_EQ(messages.shown[0].text, "Cannot rewrite file " + path + ": it holds a zero byte.");
 }
 
 TEST_F(BookmarkPage, RemovalActsOnTheFileSelectedWhenImportNowWasPressed) {
