@@ -1,6 +1,7 @@
 #include "app/bookmark_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace zn {
 
@@ -31,6 +32,32 @@ std::size_t BookmarkList::add(BookmarkEntry entry) {
     if (selected_ && *selected_ >= position) ++*selected_;
     observer().afterInsert(position);
     return position;
+}
+
+void BookmarkList::addAll(std::vector<BookmarkEntry> entries) {
+    if (entries.empty()) return;
+    std::vector<Row> added;
+    added.reserve(entries.size());
+    for (auto& entry : entries) added.push_back(makeRow(std::move(entry)));
+    std::stable_sort(added.begin(), added.end(),
+                     [](const Row& a, const Row& b) { return a.sortKey < b.sortKey; });
+    observer().beforeReset();
+    std::vector<Row> merged;
+    merged.reserve(rows_.size() + added.size());
+    std::optional<std::size_t> selected;
+    auto next = added.begin();
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        // A new row goes after every row of an equal site, as add() places it.
+        while (next != added.end() && next->sortKey < rows_[row].sortKey)
+            merged.push_back(std::move(*next++));
+        if (selected_ == row) selected = merged.size();
+        merged.push_back(std::move(rows_[row]));
+    }
+    std::move(next, added.end(), std::back_inserter(merged));
+    rows_ = std::move(merged);
+    selected_ = selected;
+    observer().afterReset();
+    observer().selectionChanged();
 }
 
 void BookmarkList::assign(std::vector<BookmarkEntry> entries) {

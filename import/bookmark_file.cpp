@@ -64,6 +64,10 @@ TextLines readTextFile(const FileSystem& files, const std::string& path) {
 }
 
 void writeTextFile(FileSystem& files, const std::string& path, const TextLines& text) {
+    // Such a file is no plain text (UTF-16, say): line breaks put before its
+    // zero byte would corrupt it.
+    if (text.restFromZero)
+        throw std::runtime_error("Cannot rewrite file " + path + ": it holds a zero byte");
     if (!files.replaceFile(path, joinTextLines(text)))
         throw std::runtime_error("Cannot create file " + path);
 }

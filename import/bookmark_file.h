@@ -52,7 +52,8 @@ void forEachTextLine(std::string_view bytes, Visit visit) {
 // Every line followed by CR LF, then the kept rest.
 std::string joinTextLines(const TextLines& text);
 
-// Raise "Cannot open file %s" and "Cannot create file %s".
+// Raise "Cannot open file %s" and "Cannot create file %s"; a text that held a
+// zero byte is never written back ("Cannot rewrite file %s: it holds a zero byte").
 std::string readWholeTextFile(const FileSystem& files, const std::string& path);
 TextLines readTextFile(const FileSystem& files, const std::string& path);
 void writeTextFile(FileSystem& files, const std::string& path, const TextLines& text);

@@ -57,12 +57,15 @@ std::string normalisedSearchFolder(const std::string& folder) {
 
 bool TOrvFileCollector::Collect() {
     LocatedObjects.clear();
+    entered_.clear();
     if (InitialDirectory.empty()) InitialDirectory = files_.currentFolder();
     InitialDirectory = normalisedSearchFolder(InitialDirectory);
     return visit(InitialDirectory);
 }
 
 bool TOrvFileCollector::visit(const std::string& folder) {
+    if (const auto identity = files_.folderIdentity(folder))
+        if (!entered_.insert(*identity).second) return false;
     pump_.processWaitingMessages();
     if (OnDirectoryFound) OnDirectoryFound(*this);
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ public:
 
 private:
     bool visit(const std::string& folder);
+
+    // The folders entered by this search: a link back up the tree, or a
+    // second way to one folder, is not entered again.
+    std::set<FolderIdentity> entered_;
 
     const FileSystem& files_;
     const TextCollation& collation_;

@@ -1,8 +1,9 @@
 // The main window's side of the import: opening the dialog and applying what
-// was ticked, favorites first, then the bookmark file's addresses, then the
-// removal from the bookmark file, then one save. Also the first-run offer.
+// was ticked, favorites first, then the bookmark file's addresses, then one
+// save, then the removal from the browser. Also the first-run offer.
 #include "app/main_window.h"
 #include "import/import_dialog.h"
+#include "import/known_sites.h"
 
 namespace zn {
 
@@ -18,18 +19,31 @@ void TForm1::BitBtn10Click() {
     dispatcher_.run([&] { dialog.FormCreate(); });
     if (!importPorts_->dialogs.runImportDialog(dialog)) return;
 
+    // Every ticked item is compared with the list and with the rows made
+    // before it; the new rows join the list at once, in the order made.
+    KnownSites known(list_, services_.collation);
+    std::vector<BookmarkEntry> added;
+    std::vector<std::string> importedShortcuts;
     for (const CheckListItem& favorite : dialog.listbox1.items()) {
         if (!favorite.checked) continue;
         const std::string address = dialog.shortcutAddress(favorite);
-        if (!address.empty() && !list_.findBySite(address))
-            list_.add(BookmarkEntry{address, std::string(favorite.text), "", ""});
-        // Deleted whether or not it made a row; a failure is not reported.
-        if (dialog.CheckBox1) dialog.files().deleteFile(dialog.shortcutPath(favorite));
+        if (!address.empty() && known.addIfNew(address))
+            added.push_back(BookmarkEntry{address, std::string(favorite.text), "", ""});
+        // Deleted whether or not it made a row.
+        if (dialog.CheckBox1) importedShortcuts.push_back(dialog.shortcutPath(favorite));
     }
-    for (const std::string& address : dialog.tickedAddresses())
-        if (!list_.findBySite(address)) list_.add(BookmarkEntry{address, address, "", ""});
-    if (dialog.CheckBox1 && dialog.ListBox2Selected) dialog.removeTickedFromBookmarkFile();
+    for (const CheckListItem& item : dialog.CheckListBox1.items()) {
+        if (!item.checked) continue;
+        const std::string address(item.text);
+        if (known.addIfNew(address)) added.push_back(BookmarkEntry{address, address, "", ""});
+    }
+    list_.addAll(std::move(added));
+    // Stored before anything they came from is deleted: a crash, a kill or a
+    // failed rewrite from here on loses no bookmark.
     saveAllEntries();
+    for (const std::string& path : importedShortcuts)
+        dialog.files().deleteFile(path);  // a failure is not reported
+    if (dialog.CheckBox1 && dialog.ListBox2Selected) dialog.removeTickedFromBookmarkFile();
 }
 
 void TForm1::offerImport() {

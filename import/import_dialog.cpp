@@ -60,9 +60,40 @@ void TwImport::FormShow() {
 }
 
 void TwImport::BitBtn8Click() {
+    // The search lets messages through: a second click on Find, or a new
+    // folder, must wait until it ends, or two searches would fill one list.
+    if (findRunning_) return;
+    class Running {
+    public:
+        explicit Running(TwImport& dialog)
+            : dialog_(dialog),
+              fieldEnabled_(dialog.OrvFolderLookup2.Enabled),
+              buttonEnabled_(dialog.OrvFolderLookup2.ButtonEnabled) {
+            set(true, false, false);
+        }
+        ~Running() { set(false, fieldEnabled_, buttonEnabled_); }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+
+    private:
+        void set(bool running, bool fieldEnabled, bool buttonEnabled) {
+            dialog_.findRunning_ = running;
+            dialog_.OrvFolderLookup2.Enabled = fieldEnabled;
+            dialog_.OrvFolderLookup2.ButtonEnabled = buttonEnabled;
+            if (dialog_.observer_) dialog_.observer_->findRunning(running);
+        }
+        TwImport& dialog_;
+        const bool fieldEnabled_;
+        const bool buttonEnabled_;
+    } running(*this);
+
     ListBox2.clear();
     ListBox2Selected.reset();
     changed(ImportListId::BookmarkFiles);
+    // The addresses belonged to a file no longer chosen: "Import Now" must
+    // not import them, nor skip their removal from it.
+    CheckListBox1.clear();
+    changed(ImportListId::Addresses);
     OrvFileCollector2.InitialDirectory = OrvFolderLookup2.Text;
     OrvFileCollector2.Collect();
     services_.ports.pump.processWaitingMessages();

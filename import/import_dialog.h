@@ -47,6 +47,8 @@ public:
     virtual void tickChanged(ImportListId /*list*/, std::size_t /*index*/) {}
     // Items were added, removed, replaced or reordered; the selection may have moved.
     virtual void listChanged(ImportListId /*list*/) {}
+    // Find started or ended: Find and the folder field take no input meanwhile.
+    virtual void findRunning(bool /*running*/) {}
 };
 
 struct ImportServices {
@@ -83,7 +85,8 @@ public:
     void BitBtn5Click() { setAllTicks(CheckListBox1, ImportListId::Addresses, true); }
     void BitBtn6Click() { setAllTicks(CheckListBox1, ImportListId::Addresses, false); }
     void BitBtn7Click();  // Load
-    void BitBtn8Click();  // Find
+    void BitBtn8Click();  // Find; refused while a search runs
+    bool findRunning() const { return findRunning_; }
     // The user selected a bookmark file (mouse or keyboard).
     void ListBox2Click(std::size_t index);
     // The user ticked or cleared one item.
@@ -107,6 +110,7 @@ private:
     ImportServices services_;
     ImportDialogObserver* observer_ = nullptr;
     bool shown_ = false;
+    bool findRunning_ = false;
 };
 
 }  // namespace zn

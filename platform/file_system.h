@@ -3,6 +3,8 @@
 // initialisation-format files such as Internet shortcuts.
 #pragma once
 
+#include <compare>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,14 @@ struct FolderEntry {
     Kind kind = Kind::File;
 };
 
+// One folder however it is reached, through links too: on Linux its device
+// and inode.
+struct FolderIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    auto operator<=>(const FolderIdentity&) const = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -31,8 +41,14 @@ public:
     virtual bool matchesMask(const std::string& name, const std::string& mask) const = 0;
     virtual std::string currentFolder() const = 0;
     virtual bool folderExists(const std::string& path) const = 0;
+    // Which folder the path leads to, so that a search that follows links
+    // enters each folder once; nothing when it cannot be told, which a file
+    // system that never lists a link as a folder needs no more than that.
+    virtual std::optional<FolderIdentity> folderIdentity(const std::string& /*folder*/) const {
+        return std::nullopt;
+    }
 
-    // The file's bytes; nothing when it cannot be read.
+    // The file's bytes; nothing when it cannot be read or is no regular file.
     virtual std::optional<std::string> readWholeFile(const std::string& path) const = 0;
     // Replaces the file's content so that a reader sees the old content or the
     // new, never a mixture, and the file keeps its permissions. False on failure,

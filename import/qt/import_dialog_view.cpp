@@ -76,10 +76,10 @@ QWidget* ImportDialogView::buildBookmarkFilePage() {
         [this] { run([this] { logic_.OrvFolderLookup2.Browse(picker_); }); }, page);
     bookmarkFolder_->setObjectName(QStringLiteral("OrvFolderLookup2"));
     folderRow->addWidget(bookmarkFolder_, 1);
-    QPushButton* find = addButton("BitBtn8", "Find", &TwImport::BitBtn8Click);
-    find->setToolTip(
+    find_ = addButton("BitBtn8", "Find", &TwImport::BitBtn8Click);
+    find_->setToolTip(
         QStringLiteral("Click here after changing the folder, to refind the bookmark.htm files."));
-    folderRow->addWidget(find);
+    folderRow->addWidget(find_);
     layout->addLayout(folderRow);
 
     layout->addWidget(label("Label3", "Netscape User Bookmark.htm File:", page));
@@ -207,6 +207,11 @@ void ImportDialogView::listChanged(ImportListId list) {
             showBookmarkFiles();
             break;
     }
+}
+
+void ImportDialogView::findRunning(bool running) {
+    find_->setEnabled(!running);
+    bookmarkFolder_->showLogic();
 }
 
 }  // namespace zn

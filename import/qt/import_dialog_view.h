@@ -34,6 +34,7 @@ public:
     QListWidget* bookmarkFiles() const { return bookmarkFiles_; }
     QListView* addressList() const { return addresses_; }
     FolderLookupView* bookmarkFolder() const { return bookmarkFolder_; }
+    QPushButton* findButton() const { return find_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -56,6 +57,7 @@ private:
     void lockUpdates(bool locked) override;
     void tickChanged(ImportListId list, std::size_t index) override;
     void listChanged(ImportListId list) override;
+    void findRunning(bool running) override;
 
     TwImport& logic_;
     const HandlerDispatcher& dispatcher_;
@@ -67,6 +69,7 @@ private:
     CheckListModel* favoritesModel_ = nullptr;
     CheckListModel* addressModel_ = nullptr;
     QListWidget* bookmarkFiles_ = nullptr;
+    QPushButton* find_ = nullptr;
     QCheckBox* removeBox_ = nullptr;
     FolderPicker& picker_;
     bool shownOnce_ = false;

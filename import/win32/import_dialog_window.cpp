@@ -326,4 +326,9 @@ void ImportDialogWindow::listChanged(ImportListId list) {
     }
 }
 
+void ImportDialogWindow::findRunning(bool running) {
+    EnableWindow(control(BitBtn8), !running);
+    if (bookmarkFolder_) bookmarkFolder_->showLogic();
+}
+
 }  // namespace zn::win32

@@ -88,6 +88,7 @@ private:
     void lockUpdates(bool locked) override;
     void tickChanged(ImportListId list, std::size_t index) override;
     void listChanged(ImportListId list) override;
+    void findRunning(bool running) override;
 
     TwImport& logic_;
     const HandlerDispatcher& dispatcher_;

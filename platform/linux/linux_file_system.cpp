@@ -55,6 +55,7 @@ FolderEntry::Kind kindOf(int dirFd, const char* name, unsigned char type) {
     if (!S_ISLNK(own.st_mode)) return FolderEntry::Kind::Other;
     struct stat target {};
     if (fstatat(dirFd, name, &target, 0) != 0) return FolderEntry::Kind::Other;
+    if (S_ISDIR(target.st_mode)) return FolderEntry::Kind::Folder;
     return S_ISREG(target.st_mode) ? FolderEntry::Kind::File : FolderEntry::Kind::Other;
 }
 
@@ -100,11 +101,22 @@ bool LinuxFileSystem::folderExists(const std::string& path) const {
     return !path.empty() && stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+std::optional<FolderIdentity> LinuxFileSystem::folderIdentity(const std::string& folder) const {
+    struct stat status {};
+    if (stat(folder.empty() ? "." : folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return FolderIdentity{static_cast<std::uint64_t>(status.st_dev),
+                          static_cast<std::uint64_t>(status.st_ino)};
+}
+
 std::optional<std::string> LinuxFileSystem::readWholeFile(const std::string& path) const {
-    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK a pipe put in a file's place would hold the open, and
+    // with it the user-interface thread, until something writes to it.
+    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) return std::nullopt;
     struct stat status {};
-    if (fstat(file.get(), &status) != 0 || S_ISDIR(status.st_mode)) return std::nullopt;
+    // A device or a pipe could give endless bytes, or none ever.
+    if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
     // Read straight into the text, sized from the file with one byte to spare,
     // so that the read finding the end needs no larger (copied) text; a file
     // that grows meanwhile is read on to its end.

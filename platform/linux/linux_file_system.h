@@ -1,7 +1,7 @@
 // The file-system port over POSIX calls. Masks are matched as shell patterns
-// with letter case ignored; a symbolic link counts as what it points to,
-// except that a link to a folder is never entered, since it may lead back up
-// the tree.
+// with letter case ignored; a symbolic link counts as what it points to (a
+// search keeps loops away by the folders' identities), and only regular files
+// are ever read.
 #pragma once
 
 #include "platform/file_system.h"
@@ -17,6 +17,7 @@ public:
     bool matchesMask(const std::string& name, const std::string& mask) const override;
     std::string currentFolder() const override;
     bool folderExists(const std::string& path) const override;
+    std::optional<FolderIdentity> folderIdentity(const std::string& folder) const override;
     std::optional<std::string> readWholeFile(const std::string& path) const override;
     bool replaceFile(const std::string& path, const std::string& content) override;
     bool deleteFile(const std::string& path) override;

@@ -46,6 +46,26 @@ TEST(BookmarkList, SelectionFollowsItsRow) {
     EXPECT_FALSE(list.selected());
 }
 
+TEST(BookmarkList, AddingManyAtOnceGivesTheOrderAndSelectionOfAddingThemOneByOne) {
+    ByteCollation collation;
+    const std::vector<BookmarkEntry> start = {{"b", "old b", "", ""}, {"d", "", "", ""}};
+    const std::vector<BookmarkEntry> added = {{"e", "", "", ""}, {"b", "new b1", "", ""},
+                                              {"a", "", "", ""}, {"b", "new b2", "", ""},
+                                              {"c", "", "", ""}, {"a", "new a2", "", ""}};
+    for (const std::optional<std::size_t> selected : {std::optional<std::size_t>{}, {0}, {1}}) {
+        BookmarkList oneByOne(collation);
+        BookmarkList atOnce(collation);
+        for (BookmarkList* list : {&oneByOne, &atOnce}) {
+            list->assign(start);
+            list->select(selected);
+        }
+        for (const auto& entry : added) oneByOne.add(entry);
+        atOnce.addAll(added);
+        EXPECT_EQ(atOnce.entries(), oneByOne.entries());
+        EXPECT_EQ(atOnce.selected(), oneByOne.selected());
+    }
+}
+
 TEST(BookmarkList, FindsASiteIgnoringCase) {
     ByteCollation collation;
     BookmarkList list(collation);

@@ -40,7 +40,12 @@ public:
         if (unwritable.count(path)) return false;
         return NativeFileSystem::replaceFile(path, content);
     }
+    bool deleteFile(const std::string& path) override {
+        if (beforeDelete) beforeDelete(path);
+        return NativeFileSystem::deleteFile(path);
+    }
     std::set<std::string> unlistable, unreadable, unwritable;
+    std::function<void(const std::string&)> beforeDelete;
 };
 
 // The import dialog: its script works the controls through the logic, as a

@@ -2,6 +2,7 @@
 #include "import/file_collector.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "import/folder_lookup.h"
 #include "tests/fakes/fake_import.h"
@@ -85,13 +86,20 @@ TEST_F(Collector, UnlistableOrMissingFoldersContributeNothingAndTheSearchGoesOn)
 // Windows keeps no two names that differ only in case, and its links need rights
 // a test does not have.
 #ifndef _WIN32
-TEST_F(Collector, LinkedFilesCountLinkedFoldersAreNotEnteredNamesDifferingInCaseBothStay) {
+TEST_F(Collector, LinksCountAsWhatTheyLeadToEachFolderEnteredOnceNamesDifferingInCaseBothStay) {
     writeFile(root / "real/a.url", "");
     writeFile(root / "real/A.URL", "");
+    const TempFolder elsewhere;
+    writeFile(elsewhere / "kept/b.url", "");
     std::filesystem::create_directory_symlink(root.path(), root / "real/loop");
+    std::filesystem::create_directory_symlink(elsewhere / "kept", root / "linked");
+    std::filesystem::create_directory_symlink(elsewhere / "kept", root / "second way");
     std::filesystem::create_symlink(root / "real/a.url", root / "link.url");
+    std::filesystem::create_symlink("/dev/null", root / "device.url");
+    std::filesystem::create_symlink(root / "gone", root / "dangling.url");
+    ASSERT_EQ(::mkfifo((root / "pipe.url").c_str(), 0600), 0);
     EXPECT_EQ(collect(root.path().string()),
-              (std::vector<std::string>{"link.url", "real/A.URL", "real/a.url"}));
+              (std::vector<std::string>{"link.url", "linked/b.url", "real/A.URL", "real/a.url"}));
 }
 #endif
 

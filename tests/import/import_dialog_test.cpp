@@ -170,6 +170,10 @@ TEST_F(Import, TickedFavoritesMakeRowsOnceAndAreAllDeletedWithRemoval) {
     writeFile(favorites / "long.url", shortcutText(long1500));
     writeFile(favorites / "unticked.url", shortcutText("http://unticked/"));
     unlocked({{"http://known.example/", "Known", "me", "pw"}});
+    std::vector<std::size_t> storedAtEachDeletion;
+    files.beforeDelete = [&](const std::string&) {
+        storedAtEachDeletion.push_back(storedEntries().size());
+    };
 
     runImport([](TwImport& dialog) {
         dialog.BitBtn3Click();
@@ -182,7 +186,8 @@ TEST_F(Import, TickedFavoritesMakeRowsOnceAndAreAllDeletedWithRemoval) {
                                           {"http://known.example/", "Known", "me", "pw"},
                                           {"http://links.example/", "Home", "", ""},
                                           {long1500.substr(0, 1023), "long", "", ""}}));
-    // Every ticked file went, also those that made no row.
+    // Every ticked file went, also those that made no row, once the rows were stored.
+    EXPECT_EQ(storedAtEachDeletion, std::vector<std::size_t>(6, 4));
     EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(favorites), {}), 2);
     EXPECT_TRUE(std::filesystem::exists(favorites / "unticked.url"));
 }
@@ -221,20 +226,44 @@ TEST_F(BookmarkPage, FirstShowFindsTheFilesAndLoadsTheFirstSelectingAnotherLoads
         EXPECT_EQ(texts(dialog.CheckListBox1), std::vector<std::string>{"http://b-file/"});
         EXPECT_FALSE(dialog.CheckListBox1[0].checked);
 
-        // Find again: nothing selected, and Load says so and keeps the list.
+        // Find again: no file chosen, so no addresses, ticked or not; Load says so.
+        dialog.BitBtn5Click();
         dialog.BitBtn8Click();
+        EXPECT_EQ(dialog.CheckListBox1.size(), 0u);
         dialog.BitBtn7Click();
-        EXPECT_EQ(dialog.CheckListBox1.size(), 1u);
-        return false;
+        return true;
     });
+    EXPECT_TRUE(storedEntries().empty());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
     EXPECT_EQ(messages.shown[0].text, kNoBookmarkFileMessage);
 }
 
+TEST_F(BookmarkPage, FindRefusesASecondSearchWhileItRuns) {
+    writeFile(root / "netscape/c/Bookmark.htm", "");
+    unlocked();
+    runImport([&](TwImport& dialog) {
+        int clicks = 0;
+        pump.duringNext = [&] {
+            EXPECT_TRUE(dialog.findRunning());
+            EXPECT_FALSE(dialog.OrvFolderLookup2.Enabled);
+            EXPECT_FALSE(dialog.OrvFolderLookup2.ButtonEnabled);
+            if (clicks++ == 1) dialog.BitBtn8Click();  // in the first subfolder
+        };
+        dialog.BitBtn8Click();
+        pump.duringNext = nullptr;
+        EXPECT_EQ(dialog.ListBox2, (std::vector<std::string>{bookmarkFile("a/Bookmark.htm"),
+                                                             bookmarkFile("b/bookmark.htm"),
+                                                             bookmarkFile("c/Bookmark.htm")}));
+        EXPECT_FALSE(dialog.findRunning());
+        EXPECT_TRUE(dialog.OrvFolderLookup2.Enabled);
+        EXPECT_TRUE(dialog.OrvFolderLookup2.ButtonEnabled);
+        return false;
+    });
+}
+
 TEST_F(BookmarkPage, TickedAddressesMakeRowsAndTheirLinesLeaveTheFileExactCaseOnly) {
     const std::string path = bookmarkFile("a/Bookmark.htm");
-    writeFile(root / "netscape/a/Bookmark.htm", readFile(path) + "\0binary tail\n"s);
     writeFile(favorites / "zeta.url", shortcutText("http://ZETA/"));
     unlocked({{"http://alpha/", "Alpha known", "", ""}});
     runImport([](TwImport& dialog) {
@@ -256,8 +285,25 @@ TEST_F(BookmarkPage, TickedAddressesMakeRowsAndTheirLinesLeaveTheFileExactCaseOn
               "<dt><a href=\"http://lower/\">lower</a>\r\n"
               "<DT><A HREF=\"http://closing-quote-last/\"\r\n"
               "    <DT><A HREF=\"http://ZETA/\">other case</A>\r\n"
-              "</DL><p>\r\n"
-              "\0binary tail\n"s);
+              "</DL><p>\r\n");
+}
+
+TEST_F(BookmarkPage, AFileHoldingAZeroByteGivesItsAddressesButIsNeverRewritten) {
+    const std::string path = bookmarkFile("a/Bookmark.htm");
+    const std::string bytes = "<DT><A HREF=\"http://before-zero/\">B</A>\n\xFF\xFE<\0D\0T\0\n\0"s;
+    writeFile(root / "netscape/a/Bookmark.htm", bytes);
+    unlocked();
+    runImport([](TwImport& dialog) {
+        dialog.BitBtn5Click();
+        dialog.CheckBox1 = true;
+        return true;
+    });
+    EXPECT_EQ(storedEntries(),
+              (std::vector<BookmarkEntry>{{"http://before-zero/", "http://before-zero/", "", ""}}));
+    EXPECT_EQ(readFile(path), bytes);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].applicationError);
+    EXPECT_EQ(messages.shown[0].text, "Cannot rewrite file " + path + ": it holds a zero byte.");
 }
 
 TEST_F(BookmarkPage, RemovalActsOnTheFileSelectedWhenImportNowWasPressed) {
@@ -284,7 +330,7 @@ TEST_F(BookmarkPage, RemovalWithOnlyFavoritesTickedRewritesTheSameLinesWithCrLf)
     EXPECT_EQ(readFile(bookmarkFile("a/Bookmark.htm")), "one\r\ntwo\r\nthree\r\n");
 }
 
-TEST_F(BookmarkPage, AFileThatCannotBeReadOrWrittenEndsTheActionBeforeTheSave) {
+TEST_F(BookmarkPage, AFileThatCannotBeReadOrWrittenEndsTheActionAfterTheSave) {
     struct Case {
         std::set<std::string>* refusing;
         std::string message;
@@ -309,8 +355,7 @@ TEST_F(BookmarkPage, AFileThatCannotBeReadOrWrittenEndsTheActionBeforeTheSave) {
         EXPECT_EQ(messages.shown[0].text, c.message);
         EXPECT_EQ(readFile(path), before);
         EXPECT_FALSE(std::filesystem::exists(favorites / "f.url"));  // deleted before the failure
-        EXPECT_EQ(form->list().size(), 4u);  // f, "", Alpha, zeta: rows stay, unsaved
-        EXPECT_TRUE(storedEntries().empty());
+        EXPECT_EQ(storedEntries().size(), 4u);  // f, "", Alpha, zeta: stored before it
     }
 }
 

@@ -124,6 +124,23 @@ TEST_F(ImportView, FirstShowLoadsTheFirstFileTicksAndSelectionReachTheLogic) {
             view.bookmarkFolder()->browseButton()->click();
             EXPECT_EQ(view.bookmarkFolder()->edit()->text().toStdString(), *picker.answer);
             EXPECT_EQ(view.bookmarkFiles()->count(), 2);
+
+            // Find and the folder field take no input while a search runs.
+            std::vector<bool> enabledDuringFind;
+            pump.duringNext = [&] {
+                for (const QWidget* control :
+                     {static_cast<QWidget*>(view.findButton()),
+                      static_cast<QWidget*>(view.bookmarkFolder()->edit()),
+                      static_cast<QWidget*>(view.bookmarkFolder()->browseButton())})
+                    enabledDuringFind.push_back(control->isEnabled());
+            };
+            view.findButton()->click();
+            pump.duringNext = nullptr;
+            EXPECT_FALSE(enabledDuringFind.empty());
+            EXPECT_EQ(std::count(enabledDuringFind.begin(), enabledDuringFind.end(), true), 0);
+            EXPECT_TRUE(view.findButton()->isEnabled());
+            EXPECT_TRUE(view.bookmarkFolder()->edit()->isEnabled());
+            EXPECT_TRUE(view.bookmarkFolder()->browseButton()->isEnabled());
             view.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
         },
         "BitBtn1");

@@ -119,6 +119,18 @@ TEST(BookmarkFile, RewriteReplacesTheFileWholeKeepsItsModeAndTheLinkToIt) {
 }
 #endif
 
+#ifndef _WIN32
+TEST(BookmarkFile, OnlyRegularFilesAreRead) {
+    TempFolder folder;
+    LinuxFileSystem files;
+    const auto pipe = folder / "Bookmark.htm";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);  // no writer: an open waiting for one never ends
+    for (const std::string& path :
+         {pipe.string(), std::string("/dev/null"), folder.path().string()})
+        EXPECT_FALSE(files.readWholeFile(path)) << path;
+}
+#endif
+
 TEST(BookmarkFile, FailuresNameTheFile) {
     TempFolder folder;
     NativeFileSystem files;
