@@ -40,24 +40,31 @@ std::vector<std::string> splitPath(const std::string& path) {
     return names;
 }
 
-KeyHandle openOnce(HKEY base, const std::string& path, bool create) {
+// What a handle may do. A key opened for reading asks for nothing more, since
+// a standard user may read most of HKEY_LOCAL_MACHINE and HKEY_CLASSES_ROOT
+// but write none of it; writing asks again for the right to write.
+constexpr REGSAM kReadAccess = KEY_READ;
+constexpr REGSAM kWriteAccess = KEY_READ | KEY_WRITE;
+
+KeyHandle openOnce(HKEY base, const std::string& path, bool create, REGSAM access) {
     HKEY key = nullptr;
     const LONG status =
-        create ? RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_READ | KEY_WRITE, nullptr, &key, nullptr)
-               : RegOpenKeyExA(base, path.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+        create ? RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                 nullptr, &key, nullptr)
+               : RegOpenKeyExA(base, path.c_str(), 0, access, &key);
     return status == ERROR_SUCCESS ? KeyHandle(key) : KeyHandle();
 }
 
 // A path may be opened in one call only while it is short (Wine refuses
 // about 260 characters), so a deep key is walked to a few levels at a time.
-KeyHandle openPath(HKEY base, const std::string& path, bool create) {
+KeyHandle openPath(HKEY base, const std::string& path, bool create,
+                   REGSAM access = kReadAccess) {
     constexpr std::size_t kLongestStep = 200;
-    if (path.size() <= kLongestStep) return openOnce(base, path, create);
+    if (path.size() <= kLongestStep) return openOnce(base, path, create, access);
     KeyHandle current;
     std::string step;
     const auto advance = [&] {
-        current = openOnce(current ? current.get() : base, step, create);
+        current = openOnce(current ? current.get() : base, step, create, access);
         step.clear();
         return static_cast<bool>(current);
     };
@@ -70,11 +77,20 @@ KeyHandle openPath(HKEY base, const std::string& path, bool create) {
     return current;
 }
 
+// Made or opened to be written; a key that exists but may only be read is
+// still opened, for reading, and its writes fail one by one.
+KeyHandle openToWrite(HKEY base, const std::string& path, bool& writable) {
+    writable = true;
+    if (auto key = openPath(base, path, true, kWriteAccess)) return key;
+    writable = false;
+    return openPath(base, path, false, kReadAccess);
+}
+
 // Deletes the key at path with its whole tree; false when it did not exist.
 bool deleteTree(HKEY base, const std::string& path) {
     const auto last = path.rfind('\\');
     if (last == std::string::npos) return RegDeleteTreeA(base, path.c_str()) == ERROR_SUCCESS;
-    const auto parent = openPath(base, path.substr(0, last), false);
+    const auto parent = openPath(base, path.substr(0, last), false, kWriteAccess);
     // Given a sub-key, the call removes that key itself as well.
     return parent && RegDeleteTreeA(parent.get(), path.c_str() + last + 1) == ERROR_SUCCESS;
 }
@@ -180,7 +196,8 @@ void emptyKey(HKEY key) {
 void restoreTree(HKEY key, const TreeSnapshot& tree) {
     for (const auto& [name, value] : tree.values) setValue(key, name, value);
     for (const auto& [name, child] : tree.children)
-        if (const auto created = openPath(key, name, true)) restoreTree(created.get(), child);
+        if (const auto created = openPath(key, name, true, kWriteAccess))
+            restoreTree(created.get(), child);
 }
 
 }  // namespace
@@ -214,7 +231,7 @@ struct UndoLog {
         for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
             try {
                 if (const auto* value = std::get_if<ValueBefore>(&*step)) {
-                    const auto key = openPath(value->base, value->path, true);
+                    const auto key = openPath(value->base, value->path, true, kWriteAccess);
                     if (!key) continue;
                     if (value->before)
                         setValue(key.get(), value->name, *value->before);
@@ -227,7 +244,7 @@ struct UndoLog {
                         continue;
                     }
                     // Emptied and filled again in place, so open handles to it stay good.
-                    if (const auto key = openPath(tree.base, tree.path, true)) {
+                    if (const auto key = openPath(tree.base, tree.path, true, kWriteAccess)) {
                         emptyKey(key.get());
                         restoreTree(key.get(), *tree.before);
                     }
@@ -242,19 +259,26 @@ namespace {
 
 class Win32Key : public RegistryKey {
 public:
-    Win32Key(const Win32Registry& registry, HKEY base, std::string path, KeyHandle key)
-        : registry_(registry), base_(base), path_(std::move(path)), key_(std::move(key)) {}
+    Win32Key(const Win32Registry& registry, HKEY base, std::string path, KeyHandle key,
+             bool writable)
+        : registry_(registry),
+          base_(base),
+          path_(std::move(path)),
+          key_(std::move(key)),
+          writable_(writable) {}
 
     std::optional<RegValue> readValue(const std::string& name) const override {
         return queryValue(key_.get(), name);
     }
 
     void writeValue(const std::string& name, const RegValue& value) override {
+        if (!writable()) throw failedToSetData(name);
         if (auto* undo = registry_.undoLog()) undo->noteValue(base_, path_, key_.get(), name);
         setValue(key_.get(), name, value);
     }
 
     bool deleteValue(const std::string& name) override {
+        if (!writable()) return false;
         if (auto* undo = registry_.undoLog()) undo->noteValue(base_, path_, key_.get(), name);
         return RegDeleteValueA(key_.get(), name.c_str()) == ERROR_SUCCESS;
     }
@@ -278,16 +302,29 @@ public:
     }
 
     void replaceContents(const std::vector<NamedValue>& values) override {
+        if (!writable()) throw failedToSetData(values.empty() ? path_ : values.front().name);
         if (auto* undo = registry_.undoLog()) undo->noteKey(base_, path_);
         emptyKey(key_.get());
         for (const auto& [name, value] : values) setValue(key_.get(), name, value);
     }
 
 private:
+    // A key opened for reading gets the right to write at its first write,
+    // through a second handle to the same key.
+    bool writable() {
+        if (writable_) return true;
+        HKEY again = nullptr;
+        if (RegOpenKeyExA(key_.get(), "", 0, kWriteAccess, &again) != ERROR_SUCCESS) return false;
+        key_ = KeyHandle(again);
+        writable_ = true;
+        return true;
+    }
+
     const Win32Registry& registry_;
     HKEY base_;
     std::string path_;
     KeyHandle key_;
+    bool writable_;
 };
 
 class Win32Batch : public RegistryBatch {
@@ -374,12 +411,13 @@ std::unique_ptr<RegistryKey> Win32Registry::openKey(RegRoot root, const std::str
         const auto existing = openPath(base, full, false);
         if (!existing) undo_->noteKey(base, full);
     }
-    auto key = openPath(base, full, create);
+    bool writable = false;
+    auto key = create ? openToWrite(base, full, writable) : openPath(base, full, false);
     if (!key) {
         if (create) throw failedToSetData(canonical);
         return nullptr;
     }
-    return std::make_unique<Win32Key>(*this, base, full, std::move(key));
+    return std::make_unique<Win32Key>(*this, base, full, std::move(key), writable);
 }
 
 bool Win32Registry::deleteKey(RegRoot root, const std::string& path) {
