@@ -94,20 +94,30 @@ void Win32Clipboard::setText(const std::string& text) {
 
 namespace {
 
-bool hasScheme(const std::string& target) {
+// The scheme of an address, lower-cased; empty when the text has none.
+std::string schemeOf(const std::string& target) {
     const auto colon = target.find(':');
     // "c:" is a drive, not a scheme.
-    if (colon == std::string::npos || colon < 2) return false;
+    if (colon == std::string::npos || colon < 2) return {};
+    if (!isalpha(static_cast<unsigned char>(target[0]))) return {};
+    std::string scheme;
     for (std::size_t i = 0; i < colon; ++i) {
         const unsigned char c = static_cast<unsigned char>(target[i]);
-        if (!(isalnum(c) || c == '+' || c == '-' || c == '.')) return false;
+        if (!(isalnum(c) || c == '+' || c == '-' || c == '.')) return {};
+        scheme += static_cast<char>(tolower(c));
     }
-    return isalpha(static_cast<unsigned char>(target[0])) != 0;
+    return scheme;
 }
 
-bool isAbsolutePath(const std::string& target) {
+// A drive path or a network path: the shell would run what it names.
+bool isFilePath(const std::string& target) {
     return (target.size() > 2 && target[1] == ':' && (target[2] == '\\' || target[2] == '/')) ||
-           target.rfind("\\\\", 0) == 0;
+           target.rfind("\\\\", 0) == 0 || target.rfind("//", 0) == 0;
+}
+
+// Schemes through which the shell reaches files and programs, not pages.
+bool namesAFile(const std::string& scheme) {
+    return scheme == "file" || scheme == "shell";
 }
 
 bool isFile(const std::string& path) {
@@ -125,17 +135,24 @@ void Win32Shell::openDocument(const std::string& target, const std::string& work
         const std::string path = workingFolder + "\\" + target;
         if (!isFile(path)) return;
         document = path;
-    } else if (isAbsolutePath(target)) {
+    } else if (isFilePath(target)) {
         if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES) return;
         document = target;
-    } else if (hasScheme(target)) {
-        document = target;
     } else {
-        // A site such as "calc.exe" is an address, never a program on the path.
-        document = "http://" + target;
+        document = schemeOf(target).empty() ? "http://" + target : target;
     }
     ShellExecuteA(nullptr, "open", document.c_str(), nullptr,
                   workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOWNORMAL);
+}
+
+void Win32Shell::openSite(const std::string& site) {
+    // "open" on a path or a file address would start the program it names;
+    // a site such as "calc.exe" is an address, never a program on the path.
+    if (site.empty() || isFilePath(site)) return;
+    const std::string scheme = schemeOf(site);
+    if (namesAFile(scheme)) return;
+    const std::string address = scheme.empty() ? "http://" + site : site;
+    ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 std::string quotedArgument(const std::string& argument) {

@@ -44,6 +44,7 @@ public:
 class Win32Shell : public Shell {
 public:
     void openDocument(const std::string& target, const std::string& workingFolder) override;
+    void openSite(const std::string& site) override;
     void startProgram(const std::string& program, const std::string& parameter) override;
 };
 

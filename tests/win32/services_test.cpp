@@ -57,6 +57,25 @@ TEST(Win32Shell, AStartedProgramGetsItsParameterAsOneArgument) {
     EXPECT_EQ(readWhenWritten(none, 1), "0\n");
 }
 
+TEST(Win32Shell, ASiteThatNamesAProgramStartsNothing) {
+    TempFolder folder;
+    char full[MAX_PATH];
+    ASSERT_GT(GetFullPathNameA(ZN_ECHO_ARGUMENTS, MAX_PATH, full, nullptr), 0u);
+    std::string forward = full;
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    const std::string sites[] = {full, forward, "file:///" + forward, "FILE:" + forward};
+    std::vector<std::filesystem::path> outputs;
+    for (const auto& site : sites) {
+        outputs.push_back(folder / ("site" + std::to_string(outputs.size()) + ".txt"));
+        SetEnvironmentVariableA("ZN_ECHO_OUT", outputs.back().string().c_str());
+        Win32Shell().openSite(site);
+    }
+    // Long enough for a program the shell started to have written its file.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        EXPECT_FALSE(std::filesystem::exists(outputs[i])) << sites[i] << " started the program";
+}
+
 TEST(Win32Timers, AOneShotFiresOnceFromTheMessageLoop) {
     ApplicationWindow window("Zintrel timer test");
     Win32Timers timers(window);
