@@ -1,6 +1,7 @@
 #include "platform/win32/win32_registry.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -200,6 +201,96 @@ void restoreTree(HKEY key, const TreeSnapshot& tree) {
             restoreTree(created.get(), child);
 }
 
+std::wstring wideText(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+bool renameKey(HKEY parent, const std::string& from, const std::string& to) {
+    return RegRenameKey(parent, wideText(from).c_str(), wideText(to).c_str()) == ERROR_SUCCESS;
+}
+
+bool keyExists(HKEY parent, const std::string& name) {
+    return static_cast<bool>(openOnce(parent, name, false, kReadAccess));
+}
+
+// A key rewritten whole gets its new contents in a sibling of this name, and
+// its old contents step aside under the other while the new take their place.
+std::string rewrittenName(const std::string& name) {
+    return name + "~zn-rewritten";
+}
+std::string steppedAsideName(const std::string& name) {
+    return name + "~zn-stepped-aside";
+}
+
+// Finishes a rewrite that was cut short, by a kill or a power loss: once the
+// old contents had stepped aside the new ones were whole and take the key's
+// name; before that the old key stands and the half-written sibling goes.
+void settleRewrite(HKEY parent, const std::string& name) {
+    const std::string rewritten = rewrittenName(name);
+    const std::string steppedAside = steppedAsideName(name);
+    if (keyExists(parent, steppedAside) && !keyExists(parent, name) &&
+        !renameKey(parent, rewritten, name))
+        renameKey(parent, steppedAside, name);
+    RegDeleteTreeA(parent, steppedAside.c_str());
+    RegDeleteTreeA(parent, rewritten.c_str());
+}
+
+// The same for the key at a path, before it is opened or deleted; the usual
+// case, nothing left over, costs two look-ups.
+void settleRewriteOf(HKEY base, const std::string& path) {
+    const auto last = path.rfind('\\');
+    if (last == std::string::npos) return;  // a root's own keys are rewritten in place
+    const std::string name = path.substr(last + 1);
+    {
+        const auto parent = openPath(base, path.substr(0, last), false);
+        if (!parent || (!keyExists(parent.get(), rewrittenName(name)) &&
+                        !keyExists(parent.get(), steppedAsideName(name))))
+            return;
+    }
+    if (const auto parent = openPath(base, path.substr(0, last), false, kWriteAccess))
+        settleRewrite(parent.get(), name);
+}
+
+// Rewrites the key at path whole: fill writes the new contents into a
+// sibling, which is then renamed into the key's place, so that a program
+// stopped at any moment leaves the old contents or the new, never a part.
+// Gives the new key; a handle still open on the old one sees a deleted key.
+KeyHandle rewriteBeside(HKEY base, const std::string& path, const std::function<void(HKEY)>& fill,
+                        const std::string& failureName) {
+    const auto last = path.rfind('\\');
+    const std::string name = path.substr(last + 1);
+    const auto parent = openPath(base, path.substr(0, last), false, kWriteAccess);
+    if (!parent) throw failedToSetData(failureName);
+    settleRewrite(parent.get(), name);
+    const std::string rewritten = rewrittenName(name);
+    const std::string steppedAside = steppedAsideName(name);
+    auto fresh = openOnce(parent.get(), rewritten, true, kWriteAccess);
+    if (!fresh) throw failedToSetData(failureName);
+    try {
+        fill(fresh.get());
+        // The registry renames a key only to a free name: the old one steps
+        // aside first, and settleRewrite knows what each state in between means.
+        if (!renameKey(parent.get(), name, steppedAside)) throw failedToSetData(failureName);
+        if (!renameKey(parent.get(), rewritten, name)) {
+            renameKey(parent.get(), steppedAside, name);
+            throw failedToSetData(failureName);
+        }
+    } catch (...) {
+        RegDeleteTreeA(parent.get(), rewritten.c_str());
+        throw;
+    }
+    RegDeleteTreeA(parent.get(), steppedAside.c_str());
+    return fresh;
+}
+
+bool hasParent(const std::string& path) {
+    return path.find('\\') != std::string::npos;
+}
+
 }  // namespace
 
 // What a batch has changed, each as it was before its first change, in order.
@@ -219,6 +310,9 @@ struct UndoLog {
 
     void noteValue(HKEY base, const std::string& path, HKEY key, const std::string& name) {
         steps.emplace_back(ValueBefore{base, path, name, queryValue(key, name)});
+    }
+    void noteKeyAsItWas(HKEY base, const std::string& path, TreeSnapshot before) {
+        steps.emplace_back(KeyBefore{base, path, std::move(before)});
     }
     void noteKey(HKEY base, const std::string& path) {
         const auto key = openPath(base, path, false);
@@ -243,10 +337,13 @@ struct UndoLog {
                         deleteTree(tree.base, tree.path);
                         continue;
                     }
-                    // Emptied and filled again in place, so open handles to it stay good.
-                    if (const auto key = openPath(tree.base, tree.path, true, kWriteAccess)) {
+                    const auto restore = [&tree](HKEY key) { restoreTree(key, *tree.before); };
+                    if (hasParent(tree.path) && openPath(tree.base, tree.path, false)) {
+                        rewriteBeside(tree.base, tree.path, restore, tree.path);
+                    } else if (const auto key =
+                                   openPath(tree.base, tree.path, true, kWriteAccess)) {
                         emptyKey(key.get());
-                        restoreTree(key.get(), *tree.before);
+                        restore(key.get());
                     }
                 }
             } catch (...) {
@@ -302,10 +399,25 @@ public:
     }
 
     void replaceContents(const std::vector<NamedValue>& values) override {
-        if (!writable()) throw failedToSetData(values.empty() ? path_ : values.front().name);
-        if (auto* undo = registry_.undoLog()) undo->noteKey(base_, path_);
-        emptyKey(key_.get());
-        for (const auto& [name, value] : values) setValue(key_.get(), name, value);
+        const std::string failureName =
+            values.empty() ? path_.substr(path_.rfind('\\') + 1) : values.front().name;
+        const auto fill = [&values](HKEY key) {
+            for (const auto& [name, value] : values) setValue(key, name, value);
+        };
+        auto* undo = registry_.undoLog();
+        if (!hasParent(path_)) {
+            if (!writable()) throw failedToSetData(failureName);
+            if (undo) undo->noteKey(base_, path_);
+            emptyKey(key_.get());
+            fill(key_.get());
+            return;
+        }
+        std::optional<TreeSnapshot> before;
+        if (undo) before = snapshotOf(key_.get());
+        key_ = rewriteBeside(base_, path_, fill, failureName);
+        writable_ = true;
+        // A rewrite that failed changed nothing, so only one that landed is undone.
+        if (undo) undo->noteKeyAsItWas(base_, path_, std::move(*before));
     }
 
 private:
@@ -385,14 +497,20 @@ std::string canonicalKeyPath(const std::string& path) {
 Win32Registry::Win32Registry() = default;
 
 std::unique_ptr<Win32Registry> Win32Registry::inSandbox(const std::string& sandbox) {
-    auto registry = std::make_unique<Win32Registry>();
-    registry->sandbox_ = canonicalKeyPath(sandbox);
+    auto registry = sharingSandbox(sandbox);
+    registry->ownsSandbox_ = true;
     deleteTree(HKEY_CURRENT_USER, registry->sandbox_);
     return registry;
 }
 
+std::unique_ptr<Win32Registry> Win32Registry::sharingSandbox(const std::string& sandbox) {
+    auto registry = std::make_unique<Win32Registry>();
+    registry->sandbox_ = canonicalKeyPath(sandbox);
+    return registry;
+}
+
 Win32Registry::~Win32Registry() {
-    if (!sandbox_.empty()) deleteTree(HKEY_CURRENT_USER, sandbox_);
+    if (ownsSandbox_) deleteTree(HKEY_CURRENT_USER, sandbox_);
 }
 
 Win32Registry::Location Win32Registry::locate(RegRoot root) const {
@@ -406,6 +524,7 @@ std::unique_ptr<RegistryKey> Win32Registry::openKey(RegRoot root, const std::str
     if (splitPath(canonical).size() > kMaxKeyDepth) throw keyTooDeep(canonical);
     const auto [base, prefix] = locate(root);
     const std::string full = prefix + canonical;
+    settleRewriteOf(base, full);
     if (create && undo_) {
         // Only the keys this batch makes are its to remove again.
         const auto existing = openPath(base, full, false);
@@ -425,6 +544,7 @@ bool Win32Registry::deleteKey(RegRoot root, const std::string& path) {
     if (canonical.empty()) return false;
     const auto [base, prefix] = locate(root);
     const std::string full = prefix + canonical;
+    settleRewriteOf(base, full);
     if (!openPath(base, full, false)) return false;
     if (undo_) undo_->noteKey(base, full);
     return deleteTree(base, full);
