@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <stdexcept>
 #include <vector>
 
 namespace zn::win32 {
@@ -45,19 +46,39 @@ void Win32MessageBoxes::showPlain(const std::string& text) {
 
 namespace {
 
-// Holds the clipboard open for one scope.
+// Holds the clipboard open for one scope. Another program may hold it for a
+// moment (a clipboard viewer reading what we put there), so it is asked a
+// few times before the user hears of it.
 class OpenedClipboard {
 public:
-    OpenedClipboard() : open_(OpenClipboard(nullptr) != 0) {}
-    ~OpenedClipboard() {
-        if (open_) CloseClipboard();
+    explicit OpenedClipboard(HWND owner) {
+        constexpr int kAttempts = 5;
+        constexpr DWORD kPauseMs = 20;
+        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            if (attempt > 0) Sleep(kPauseMs);
+            if (OpenClipboard(owner)) return;
+        }
+        throw std::runtime_error(kClipboardHeldMessage);
     }
+    ~OpenedClipboard() { CloseClipboard(); }
     OpenedClipboard(const OpenedClipboard&) = delete;
     OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-    explicit operator bool() const { return open_; }
+};
+
+// A movable block of memory, freed unless the clipboard took it.
+class GlobalBlock {
+public:
+    explicit GlobalBlock(std::size_t size) : block_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+    ~GlobalBlock() {
+        if (block_) GlobalFree(block_);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    HGLOBAL get() const { return block_; }
+    void handedOver() { block_ = nullptr; }
 
 private:
-    bool open_;
+    HGLOBAL block_;
 };
 
 }  // namespace
@@ -67,8 +88,7 @@ bool Win32Clipboard::hasText() const {
 }
 
 std::string Win32Clipboard::text() const {
-    OpenedClipboard clipboard;
-    if (!clipboard) return {};
+    OpenedClipboard clipboard(owner_.handle());
     HANDLE data = GetClipboardData(CF_TEXT);
     if (!data) return {};
     const auto* bytes = static_cast<const char*>(GlobalLock(data));
@@ -80,16 +100,16 @@ std::string Win32Clipboard::text() const {
 }
 
 void Win32Clipboard::setText(const std::string& text) {
-    OpenedClipboard clipboard;
-    if (!clipboard) return;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (!block) return;
-    auto* bytes = static_cast<char*>(GlobalLock(block));
+    GlobalBlock block(text.size() + 1);
+    auto* bytes = block.get() ? static_cast<char*>(GlobalLock(block.get())) : nullptr;
+    if (!bytes) throw std::runtime_error(kClipboardRefusedMessage);
     memcpy(bytes, text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    EmptyClipboard();
-    // The clipboard owns the block once the call succeeds.
-    if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+    GlobalUnlock(block.get());
+    OpenedClipboard clipboard(owner_.handle());
+    // Emptying makes the owner window the clipboard's owner.
+    if (!EmptyClipboard() || !SetClipboardData(CF_TEXT, block.get()))
+        throw std::runtime_error(kClipboardRefusedMessage);
+    block.handedOver();
 }
 
 namespace {

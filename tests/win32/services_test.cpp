@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -94,11 +95,44 @@ TEST(Win32Timers, AOneShotFiresOnceFromTheMessageLoop) {
 }
 
 TEST(Win32Clipboard, TextGoesInAndComesBackAsItWas) {
-    Win32Clipboard clipboard;
+    ApplicationWindow window("Zintrel clipboard test");
+    Win32Clipboard clipboard(window);
     const std::string text = "https://a.example/ caf\xE9";
     clipboard.setText(text);
     EXPECT_TRUE(clipboard.hasText());
     EXPECT_EQ(clipboard.text(), text);
+}
+
+TEST(Win32Clipboard, IsOwnedByTheApplicationWindowAndAHeldOneIsReported) {
+    ApplicationWindow window("Zintrel clipboard test");
+    Win32Clipboard clipboard(window);
+    clipboard.setText("first");
+    EXPECT_EQ(GetClipboardOwner(), window.handle());
+
+    // Another thread stands for another program holding the clipboard open.
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        const bool opened = OpenClipboard(nullptr);
+        SetEvent(held);
+        WaitForSingleObject(release, INFINITE);
+        if (opened) CloseClipboard();
+    });
+    WaitForSingleObject(held, INFINITE);
+    for (const auto& use : {std::function<void()>([&] { clipboard.setText("second"); }),
+                            std::function<void()>([&] { clipboard.text(); })}) {
+        try {
+            use();
+            ADD_FAILURE() << "a held clipboard was used";
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), kClipboardHeldMessage);
+        }
+    }
+    SetEvent(release);
+    holder.join();
+    CloseHandle(held);
+    CloseHandle(release);
+    EXPECT_EQ(clipboard.text(), "first");
 }
 
 TEST(Win32Collation, OrdersByTheLocaleAndComparesIgnoringCase) {
