@@ -140,7 +140,7 @@ void TForm1::ListView1DblClick() {
         // options; the desktop's handler takes it as the address it claims to be.
         const bool readsAsOption = !entry.site.empty() && entry.site.front() == '-';
         if (settings_.defBrowser.empty() || readsAsOption)
-            services_.shell.openDocument(entry.site, "");
+            services_.shell.openSite(entry.site);
         else
             services_.shell.startProgram(settings_.defBrowser, entry.site);
     }

@@ -14,6 +14,9 @@ public:
     // file path, never looked up in the program's folder or the path.
     // Failures are not reported.
     virtual void openDocument(const std::string& target, const std::string& workingFolder) = 0;
+    // Opens a bookmark's site with the desktop's handler, only ever as an
+    // address: a site that names a file or a program starts nothing.
+    virtual void openSite(const std::string& site) { openDocument(site, ""); }
     // Starts a program with parameter as its single argument (no argument
     // when it is empty), never through a command interpreter. Failures are
     // not reported.

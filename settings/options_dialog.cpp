@@ -53,7 +53,13 @@ void TwOptions::FormCreate() {
             return;
         }
     }
-    const auto commandKey = registry_.openKey(RegRoot::ClassesRoot, kWebPageCommandKeyPath, true);
+    // A standard user may not make this key where the system keeps it; one
+    // that cannot be made is missing, and a missing setting is never an error.
+    std::unique_ptr<RegistryKey> commandKey;
+    try {
+        commandKey = registry_.openKey(RegRoot::ClassesRoot, kWebPageCommandKeyPath, true);
+    } catch (const RegistryError&) {
+    }
     if (commandKey) browserField = tidyBrowserCommand(commandKey->readDefault());
 }
 

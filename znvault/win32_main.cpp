@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     Win32Timers timers(applicationWindow);
     Win32Collation collation;
     Win32KeyboardLayout keyboard;
-    Win32Clipboard clipboard;
+    Win32Clipboard clipboard(applicationWindow);
     Win32Shell shell;
     // The hotkeys are registered by the start-up sequence, after the form exists.
     zn::TForm1* hotkeyTarget = nullptr;

@@ -126,7 +126,9 @@ void MainWindowFrame::addHints() {
                              GetModuleHandleA(nullptr), nullptr);
     for (const auto& listButton : kListButtons) {
         TTTOOLINFOA tool{};
-        tool.cbSize = sizeof tool;
+        // The record every version of the controls reads: without their
+        // version 6 manifest, Windows refuses the longer one.
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = handle();
         tool.uId = reinterpret_cast<UINT_PTR>(button(listButton.id));

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_registry.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -40,24 +41,31 @@ std::vector<std::string> splitPath(const std::string& path) {
     return names;
 }
 
-KeyHandle openOnce(HKEY base, const std::string& path, bool create) {
+// What a handle may do. A key opened for reading asks for nothing more, since
+// a standard user may read most of HKEY_LOCAL_MACHINE and HKEY_CLASSES_ROOT
+// but write none of it; writing asks again for the right to write.
+constexpr REGSAM kReadAccess = KEY_READ;
+constexpr REGSAM kWriteAccess = KEY_READ | KEY_WRITE;
+
+KeyHandle openOnce(HKEY base, const std::string& path, bool create, REGSAM access) {
     HKEY key = nullptr;
     const LONG status =
-        create ? RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_READ | KEY_WRITE, nullptr, &key, nullptr)
-               : RegOpenKeyExA(base, path.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+        create ? RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                 nullptr, &key, nullptr)
+               : RegOpenKeyExA(base, path.c_str(), 0, access, &key);
     return status == ERROR_SUCCESS ? KeyHandle(key) : KeyHandle();
 }
 
 // A path may be opened in one call only while it is short (Wine refuses
 // about 260 characters), so a deep key is walked to a few levels at a time.
-KeyHandle openPath(HKEY base, const std::string& path, bool create) {
+KeyHandle openPath(HKEY base, const std::string& path, bool create,
+                   REGSAM access = kReadAccess) {
     constexpr std::size_t kLongestStep = 200;
-    if (path.size() <= kLongestStep) return openOnce(base, path, create);
+    if (path.size() <= kLongestStep) return openOnce(base, path, create, access);
     KeyHandle current;
     std::string step;
     const auto advance = [&] {
-        current = openOnce(current ? current.get() : base, step, create);
+        current = openOnce(current ? current.get() : base, step, create, access);
         step.clear();
         return static_cast<bool>(current);
     };
@@ -70,11 +78,20 @@ KeyHandle openPath(HKEY base, const std::string& path, bool create) {
     return current;
 }
 
+// Made or opened to be written; a key that exists but may only be read is
+// still opened, for reading, and its writes fail one by one.
+KeyHandle openToWrite(HKEY base, const std::string& path, bool& writable) {
+    writable = true;
+    if (auto key = openPath(base, path, true, kWriteAccess)) return key;
+    writable = false;
+    return openPath(base, path, false, kReadAccess);
+}
+
 // Deletes the key at path with its whole tree; false when it did not exist.
 bool deleteTree(HKEY base, const std::string& path) {
     const auto last = path.rfind('\\');
     if (last == std::string::npos) return RegDeleteTreeA(base, path.c_str()) == ERROR_SUCCESS;
-    const auto parent = openPath(base, path.substr(0, last), false);
+    const auto parent = openPath(base, path.substr(0, last), false, kWriteAccess);
     // Given a sub-key, the call removes that key itself as well.
     return parent && RegDeleteTreeA(parent.get(), path.c_str() + last + 1) == ERROR_SUCCESS;
 }
@@ -180,7 +197,98 @@ void emptyKey(HKEY key) {
 void restoreTree(HKEY key, const TreeSnapshot& tree) {
     for (const auto& [name, value] : tree.values) setValue(key, name, value);
     for (const auto& [name, child] : tree.children)
-        if (const auto created = openPath(key, name, true)) restoreTree(created.get(), child);
+        if (const auto created = openPath(key, name, true, kWriteAccess))
+            restoreTree(created.get(), child);
+}
+
+std::wstring wideText(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+bool renameKey(HKEY parent, const std::string& from, const std::string& to) {
+    return RegRenameKey(parent, wideText(from).c_str(), wideText(to).c_str()) == ERROR_SUCCESS;
+}
+
+bool keyExists(HKEY parent, const std::string& name) {
+    return static_cast<bool>(openOnce(parent, name, false, kReadAccess));
+}
+
+// A key rewritten whole gets its new contents in a sibling of this name, and
+// its old contents step aside under the other while the new take their place.
+std::string rewrittenName(const std::string& name) {
+    return name + "~zn-rewritten";
+}
+std::string steppedAsideName(const std::string& name) {
+    return name + "~zn-stepped-aside";
+}
+
+// Finishes a rewrite that was cut short, by a kill or a power loss: once the
+// old contents had stepped aside the new ones were whole and take the key's
+// name; before that the old key stands and the half-written sibling goes.
+void settleRewrite(HKEY parent, const std::string& name) {
+    const std::string rewritten = rewrittenName(name);
+    const std::string steppedAside = steppedAsideName(name);
+    if (keyExists(parent, steppedAside) && !keyExists(parent, name) &&
+        !renameKey(parent, rewritten, name))
+        renameKey(parent, steppedAside, name);
+    RegDeleteTreeA(parent, steppedAside.c_str());
+    RegDeleteTreeA(parent, rewritten.c_str());
+}
+
+// The same for the key at a path, before it is opened or deleted; the usual
+// case, nothing left over, costs two look-ups.
+void settleRewriteOf(HKEY base, const std::string& path) {
+    const auto last = path.rfind('\\');
+    if (last == std::string::npos) return;  // a root's own keys are rewritten in place
+    const std::string name = path.substr(last + 1);
+    {
+        const auto parent = openPath(base, path.substr(0, last), false);
+        if (!parent || (!keyExists(parent.get(), rewrittenName(name)) &&
+                        !keyExists(parent.get(), steppedAsideName(name))))
+            return;
+    }
+    if (const auto parent = openPath(base, path.substr(0, last), false, kWriteAccess))
+        settleRewrite(parent.get(), name);
+}
+
+// Rewrites the key at path whole: fill writes the new contents into a
+// sibling, which is then renamed into the key's place, so that a program
+// stopped at any moment leaves the old contents or the new, never a part.
+// Gives the new key; a handle still open on the old one sees a deleted key.
+KeyHandle rewriteBeside(HKEY base, const std::string& path, const std::function<void(HKEY)>& fill,
+                        const std::string& failureName) {
+    const auto last = path.rfind('\\');
+    const std::string name = path.substr(last + 1);
+    const auto parent = openPath(base, path.substr(0, last), false, kWriteAccess);
+    if (!parent) throw failedToSetData(failureName);
+    settleRewrite(parent.get(), name);
+    const std::string rewritten = rewrittenName(name);
+    const std::string steppedAside = steppedAsideName(name);
+    auto fresh = openOnce(parent.get(), rewritten, true, kWriteAccess);
+    if (!fresh) throw failedToSetData(failureName);
+    try {
+        fill(fresh.get());
+        // The registry renames a key only to a free name: the old one steps
+        // aside first, and settleRewrite knows what each state in between means.
+        if (!renameKey(parent.get(), name, steppedAside)) throw failedToSetData(failureName);
+        if (!renameKey(parent.get(), rewritten, name)) {
+            renameKey(parent.get(), steppedAside, name);
+            throw failedToSetData(failureName);
+        }
+    } catch (...) {
+        RegDeleteTreeA(parent.get(), rewritten.c_str());
+        throw;
+    }
+    RegDeleteTreeA(parent.get(), steppedAside.c_str());
+    return fresh;
+}
+
+bool hasParent(const std::string& path) {
+    return path.find('\\') != std::string::npos;
 }
 
 }  // namespace
@@ -203,6 +311,9 @@ struct UndoLog {
     void noteValue(HKEY base, const std::string& path, HKEY key, const std::string& name) {
         steps.emplace_back(ValueBefore{base, path, name, queryValue(key, name)});
     }
+    void noteKeyAsItWas(HKEY base, const std::string& path, TreeSnapshot before) {
+        steps.emplace_back(KeyBefore{base, path, std::move(before)});
+    }
     void noteKey(HKEY base, const std::string& path) {
         const auto key = openPath(base, path, false);
         steps.emplace_back(
@@ -214,7 +325,7 @@ struct UndoLog {
         for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
             try {
                 if (const auto* value = std::get_if<ValueBefore>(&*step)) {
-                    const auto key = openPath(value->base, value->path, true);
+                    const auto key = openPath(value->base, value->path, true, kWriteAccess);
                     if (!key) continue;
                     if (value->before)
                         setValue(key.get(), value->name, *value->before);
@@ -226,10 +337,13 @@ struct UndoLog {
                         deleteTree(tree.base, tree.path);
                         continue;
                     }
-                    // Emptied and filled again in place, so open handles to it stay good.
-                    if (const auto key = openPath(tree.base, tree.path, true)) {
+                    const auto restore = [&tree](HKEY key) { restoreTree(key, *tree.before); };
+                    if (hasParent(tree.path) && openPath(tree.base, tree.path, false)) {
+                        rewriteBeside(tree.base, tree.path, restore, tree.path);
+                    } else if (const auto key =
+                                   openPath(tree.base, tree.path, true, kWriteAccess)) {
                         emptyKey(key.get());
-                        restoreTree(key.get(), *tree.before);
+                        restore(key.get());
                     }
                 }
             } catch (...) {
@@ -242,19 +356,26 @@ namespace {
 
 class Win32Key : public RegistryKey {
 public:
-    Win32Key(const Win32Registry& registry, HKEY base, std::string path, KeyHandle key)
-        : registry_(registry), base_(base), path_(std::move(path)), key_(std::move(key)) {}
+    Win32Key(const Win32Registry& registry, HKEY base, std::string path, KeyHandle key,
+             bool writable)
+        : registry_(registry),
+          base_(base),
+          path_(std::move(path)),
+          key_(std::move(key)),
+          writable_(writable) {}
 
     std::optional<RegValue> readValue(const std::string& name) const override {
         return queryValue(key_.get(), name);
     }
 
     void writeValue(const std::string& name, const RegValue& value) override {
+        if (!writable()) throw failedToSetData(name);
         if (auto* undo = registry_.undoLog()) undo->noteValue(base_, path_, key_.get(), name);
         setValue(key_.get(), name, value);
     }
 
     bool deleteValue(const std::string& name) override {
+        if (!writable()) return false;
         if (auto* undo = registry_.undoLog()) undo->noteValue(base_, path_, key_.get(), name);
         const LONG status = RegDeleteValueA(key_.get(), name.c_str());
         if (status == ERROR_FILE_NOT_FOUND) return false;
@@ -281,16 +402,44 @@ public:
     }
 
     void replaceContents(const std::vector<NamedValue>& values) override {
-        if (auto* undo = registry_.undoLog()) undo->noteKey(base_, path_);
-        emptyKey(key_.get());
-        for (const auto& [name, value] : values) setValue(key_.get(), name, value);
+        const std::string failureName =
+            values.empty() ? path_.substr(path_.rfind('\\') + 1) : values.front().name;
+        const auto fill = [&values](HKEY key) {
+            for (const auto& [name, value] : values) setValue(key, name, value);
+        };
+        auto* undo = registry_.undoLog();
+        if (!hasParent(path_)) {
+            if (!writable()) throw failedToSetData(failureName);
+            if (undo) undo->noteKey(base_, path_);
+            emptyKey(key_.get());
+            fill(key_.get());
+            return;
+        }
+        std::optional<TreeSnapshot> before;
+        if (undo) before = snapshotOf(key_.get());
+        key_ = rewriteBeside(base_, path_, fill, failureName);
+        writable_ = true;
+        // A rewrite that failed changed nothing, so only one that landed is undone.
+        if (undo) undo->noteKeyAsItWas(base_, path_, std::move(*before));
     }
 
 private:
+    // A key opened for reading gets the right to write at its first write,
+    // through a second handle to the same key.
+    bool writable() {
+        if (writable_) return true;
+        HKEY again = nullptr;
+        if (RegOpenKeyExA(key_.get(), "", 0, kWriteAccess, &again) != ERROR_SUCCESS) return false;
+        key_ = KeyHandle(again);
+        writable_ = true;
+        return true;
+    }
+
     const Win32Registry& registry_;
     HKEY base_;
     std::string path_;
     KeyHandle key_;
+    bool writable_;
 };
 
 class Win32Batch : public RegistryBatch {
@@ -351,14 +500,20 @@ std::string canonicalKeyPath(const std::string& path) {
 Win32Registry::Win32Registry() = default;
 
 std::unique_ptr<Win32Registry> Win32Registry::inSandbox(const std::string& sandbox) {
-    auto registry = std::make_unique<Win32Registry>();
-    registry->sandbox_ = canonicalKeyPath(sandbox);
+    auto registry = sharingSandbox(sandbox);
+    registry->ownsSandbox_ = true;
     deleteTree(HKEY_CURRENT_USER, registry->sandbox_);
     return registry;
 }
 
+std::unique_ptr<Win32Registry> Win32Registry::sharingSandbox(const std::string& sandbox) {
+    auto registry = std::make_unique<Win32Registry>();
+    registry->sandbox_ = canonicalKeyPath(sandbox);
+    return registry;
+}
+
 Win32Registry::~Win32Registry() {
-    if (!sandbox_.empty()) deleteTree(HKEY_CURRENT_USER, sandbox_);
+    if (ownsSandbox_) deleteTree(HKEY_CURRENT_USER, sandbox_);
 }
 
 Win32Registry::Location Win32Registry::locate(RegRoot root) const {
@@ -372,17 +527,19 @@ std::unique_ptr<RegistryKey> Win32Registry::openKey(RegRoot root, const std::str
     if (splitPath(canonical).size() > kMaxKeyDepth) throw keyTooDeep(canonical);
     const auto [base, prefix] = locate(root);
     const std::string full = prefix + canonical;
+    settleRewriteOf(base, full);
     if (create && undo_) {
         // Only the keys this batch makes are its to remove again.
         const auto existing = openPath(base, full, false);
         if (!existing) undo_->noteKey(base, full);
     }
-    auto key = openPath(base, full, create);
+    bool writable = false;
+    auto key = create ? openToWrite(base, full, writable) : openPath(base, full, false);
     if (!key) {
         if (create) throw failedToSetData(canonical);
         return nullptr;
     }
-    return std::make_unique<Win32Key>(*this, base, full, std::move(key));
+    return std::make_unique<Win32Key>(*this, base, full, std::move(key), writable);
 }
 
 bool Win32Registry::deleteKey(RegRoot root, const std::string& path) {
@@ -390,13 +547,10 @@ bool Win32Registry::deleteKey(RegRoot root, const std::string& path) {
     if (canonical.empty()) return false;
     const auto [base, prefix] = locate(root);
     const std::string full = prefix + canonical;
-    // Asked with read access only: a key the user may see but not change is
+    // Opened with read access only: a key the user may see but not change is
     // there, and failing to delete it is a failure, not a missing key.
-    HKEY probe = nullptr;
-    if (RegOpenKeyExA(base, full.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS)
-        RegCloseKey(probe);
-    else if (!openPath(base, full, false))
-        return false;
+    settleRewriteOf(base, full);
+    if (!openPath(base, full, false)) return false;
     if (undo_) undo_->noteKey(base, full);
     if (!deleteTree(base, full)) throw failedToSetData(splitPath(canonical).back());
     return true;

@@ -5,8 +5,10 @@
 // The Windows registry has no transactions a program can rely on (Wine has
 // none at all), so a batch keeps an undo log: everything it changes is noted
 // as it was before the first change, and a batch dropped without commit puts
-// it all back. A crash in the middle of a batch can therefore leave part of
-// it written, as it always could on Windows.
+// it all back. A key rewritten whole (the list of entries) is written beside
+// itself and renamed into place, so that even a kill or a power loss leaves
+// the old contents or the new; the other writes of a batch that a crash
+// interrupts stay as far as they got.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +31,9 @@ public:
     // so that tests never touch the user's own keys; the sandbox goes with
     // the object.
     static std::unique_ptr<Win32Registry> inSandbox(const std::string& sandbox);
+    // Another process's sandbox, left as it is: neither emptied now nor
+    // removed at the end.
+    static std::unique_ptr<Win32Registry> sharingSandbox(const std::string& sandbox);
     ~Win32Registry() override;
 
     std::unique_ptr<RegistryKey> openKey(RegRoot root, const std::string& path,
@@ -51,6 +56,7 @@ public:
 
 private:
     std::string sandbox_;
+    bool ownsSandbox_ = false;
     UndoLog* undo_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <stdexcept>
 #include <vector>
 
 namespace zn::win32 {
@@ -45,19 +46,39 @@ void Win32MessageBoxes::showPlain(const std::string& text) {
 
 namespace {
 
-// Holds the clipboard open for one scope.
+// Holds the clipboard open for one scope. Another program may hold it for a
+// moment (a clipboard viewer reading what we put there), so it is asked a
+// few times before the user hears of it.
 class OpenedClipboard {
 public:
-    OpenedClipboard() : open_(OpenClipboard(nullptr) != 0) {}
-    ~OpenedClipboard() {
-        if (open_) CloseClipboard();
+    explicit OpenedClipboard(HWND owner) {
+        constexpr int kAttempts = 5;
+        constexpr DWORD kPauseMs = 20;
+        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            if (attempt > 0) Sleep(kPauseMs);
+            if (OpenClipboard(owner)) return;
+        }
+        throw std::runtime_error(kClipboardHeldMessage);
     }
+    ~OpenedClipboard() { CloseClipboard(); }
     OpenedClipboard(const OpenedClipboard&) = delete;
     OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-    explicit operator bool() const { return open_; }
+};
+
+// A movable block of memory, freed unless the clipboard took it.
+class GlobalBlock {
+public:
+    explicit GlobalBlock(std::size_t size) : block_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+    ~GlobalBlock() {
+        if (block_) GlobalFree(block_);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    HGLOBAL get() const { return block_; }
+    void handedOver() { block_ = nullptr; }
 
 private:
-    bool open_;
+    HGLOBAL block_;
 };
 
 }  // namespace
@@ -67,8 +88,7 @@ bool Win32Clipboard::hasText() const {
 }
 
 std::string Win32Clipboard::text() const {
-    OpenedClipboard clipboard;
-    if (!clipboard) return {};
+    OpenedClipboard clipboard(owner_.handle());
     HANDLE data = GetClipboardData(CF_TEXT);
     if (!data) return {};
     const auto* bytes = static_cast<const char*>(GlobalLock(data));
@@ -80,34 +100,44 @@ std::string Win32Clipboard::text() const {
 }
 
 void Win32Clipboard::setText(const std::string& text) {
-    OpenedClipboard clipboard;
-    if (!clipboard) return;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (!block) return;
-    auto* bytes = static_cast<char*>(GlobalLock(block));
+    GlobalBlock block(text.size() + 1);
+    auto* bytes = block.get() ? static_cast<char*>(GlobalLock(block.get())) : nullptr;
+    if (!bytes) throw std::runtime_error(kClipboardRefusedMessage);
     memcpy(bytes, text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    EmptyClipboard();
-    // The clipboard owns the block once the call succeeds.
-    if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+    GlobalUnlock(block.get());
+    OpenedClipboard clipboard(owner_.handle());
+    // Emptying makes the owner window the clipboard's owner.
+    if (!EmptyClipboard() || !SetClipboardData(CF_TEXT, block.get()))
+        throw std::runtime_error(kClipboardRefusedMessage);
+    block.handedOver();
 }
 
 namespace {
 
-bool hasScheme(const std::string& target) {
+// The scheme of an address, lower-cased; empty when the text has none.
+std::string schemeOf(const std::string& target) {
     const auto colon = target.find(':');
     // "c:" is a drive, not a scheme.
-    if (colon == std::string::npos || colon < 2) return false;
+    if (colon == std::string::npos || colon < 2) return {};
+    if (!isalpha(static_cast<unsigned char>(target[0]))) return {};
+    std::string scheme;
     for (std::size_t i = 0; i < colon; ++i) {
         const unsigned char c = static_cast<unsigned char>(target[i]);
-        if (!(isalnum(c) || c == '+' || c == '-' || c == '.')) return false;
+        if (!(isalnum(c) || c == '+' || c == '-' || c == '.')) return {};
+        scheme += static_cast<char>(tolower(c));
     }
-    return isalpha(static_cast<unsigned char>(target[0])) != 0;
+    return scheme;
 }
 
-bool isAbsolutePath(const std::string& target) {
+// A drive path or a network path: the shell would run what it names.
+bool isFilePath(const std::string& target) {
     return (target.size() > 2 && target[1] == ':' && (target[2] == '\\' || target[2] == '/')) ||
-           target.rfind("\\\\", 0) == 0;
+           target.rfind("\\\\", 0) == 0 || target.rfind("//", 0) == 0;
+}
+
+// Schemes through which the shell reaches files and programs, not pages.
+bool namesAFile(const std::string& scheme) {
+    return scheme == "file" || scheme == "shell";
 }
 
 bool isFile(const std::string& path) {
@@ -125,17 +155,24 @@ void Win32Shell::openDocument(const std::string& target, const std::string& work
         const std::string path = workingFolder + "\\" + target;
         if (!isFile(path)) return;
         document = path;
-    } else if (isAbsolutePath(target)) {
+    } else if (isFilePath(target)) {
         if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES) return;
         document = target;
-    } else if (hasScheme(target)) {
-        document = target;
     } else {
-        // A site such as "calc.exe" is an address, never a program on the path.
-        document = "http://" + target;
+        document = schemeOf(target).empty() ? "http://" + target : target;
     }
     ShellExecuteA(nullptr, "open", document.c_str(), nullptr,
                   workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOWNORMAL);
+}
+
+void Win32Shell::openSite(const std::string& site) {
+    // "open" on a path or a file address would start the program it names;
+    // a site such as "calc.exe" is an address, never a program on the path.
+    if (site.empty() || isFilePath(site)) return;
+    const std::string scheme = schemeOf(site);
+    if (namesAFile(scheme)) return;
+    const std::string address = scheme.empty() ? "http://" + site : site;
+    ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 std::string quotedArgument(const std::string& argument) {

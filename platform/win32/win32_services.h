@@ -34,16 +34,27 @@ public:
     void play() override { MessageBeep(0); }
 };
 
+// Opened with the application window as its owner, as the system wants it
+// for setting data; another program holding it open makes text() and
+// setText() raise a runtime_error.
 class Win32Clipboard : public Clipboard {
 public:
+    explicit Win32Clipboard(ApplicationWindow& owner) : owner_(owner) {}
     bool hasText() const override;
     std::string text() const override;
     void setText(const std::string& text) override;
+
+private:
+    ApplicationWindow& owner_;
 };
+
+inline constexpr const char* kClipboardHeldMessage = "Cannot open clipboard";
+inline constexpr const char* kClipboardRefusedMessage = "Cannot set clipboard data";
 
 class Win32Shell : public Shell {
 public:
     void openDocument(const std::string& target, const std::string& workingFolder) override;
+    void openSite(const std::string& site) override;
     void startProgram(const std::string& program, const std::string& parameter) override;
 };
 

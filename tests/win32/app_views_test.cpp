@@ -199,6 +199,54 @@ TEST_F(MainWindow, ClicksButtonsAndTheMenuReachTheirHandlers) {
     EXPECT_EQ(clipboard.contents, "http://b.example");
 }
 
+// The common controls before version 6, which every program without their
+// manifest gets on Windows, refuse a tool record longer than the one they
+// know; Wine's take any. Tip controls made while this lives refuse it too.
+class OlderCommonControls {
+public:
+    OlderCommonControls() { original_ = swapProcedure(refuseLongRecords); }
+    ~OlderCommonControls() { swapProcedure(original_); }
+
+private:
+    static WNDPROC swapProcedure(WNDPROC procedure) {
+        HWND probe = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+        const auto previous = reinterpret_cast<WNDPROC>(
+            SetClassLongPtrA(probe, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+        DestroyWindow(probe);
+        return previous;
+    }
+    static LRESULT CALLBACK refuseLongRecords(HWND tip, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+        if (message == TTM_ADDTOOLA &&
+            reinterpret_cast<const TTTOOLINFOA*>(lParam)->cbSize > TTTOOLINFOA_V2_SIZE)
+            return FALSE;
+        return CallWindowProcA(original_, tip, message, wParam, lParam);
+    }
+    static inline WNDPROC original_ = nullptr;
+};
+
+class MainWindowOnOlderControls : private OlderCommonControls, public MainWindow {};
+
+TEST_F(MainWindowOnOlderControls, EachListButtonHasItsHint) {
+    startWith({});
+    // The tip control is a window of its own that the frame owns.
+    HWND tips = nullptr;
+    while ((tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr)))
+        if (GetWindow(tips, GW_OWNER) == window.handle()) break;
+    ASSERT_TRUE(tips);
+    EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), 7);
+    // The record every version of the controls reads, as the tip asks it back.
+    char text[256] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = window.handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(window.button(kOptionsButton));
+    tool.lpszText = text;
+    SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(text, "Click here to change options");
+}
+
 TEST_F(MainWindow, CloseAsksAndTheSessionEndDoesNot) {
     startWith({{"http://b.example", "", "", ""}});
     messages.answer(MessageAnswer::No);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -57,6 +58,25 @@ TEST(Win32Shell, AStartedProgramGetsItsParameterAsOneArgument) {
     EXPECT_EQ(readWhenWritten(none, 1), "0\n");
 }
 
+TEST(Win32Shell, ASiteThatNamesAProgramStartsNothing) {
+    TempFolder folder;
+    char full[MAX_PATH];
+    ASSERT_GT(GetFullPathNameA(ZN_ECHO_ARGUMENTS, MAX_PATH, full, nullptr), 0u);
+    std::string forward = full;
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    const std::string sites[] = {full, forward, "file:///" + forward, "FILE:" + forward};
+    std::vector<std::filesystem::path> outputs;
+    for (const auto& site : sites) {
+        outputs.push_back(folder / ("site" + std::to_string(outputs.size()) + ".txt"));
+        SetEnvironmentVariableA("ZN_ECHO_OUT", outputs.back().string().c_str());
+        Win32Shell().openSite(site);
+    }
+    // Long enough for a program the shell started to have written its file.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        EXPECT_FALSE(std::filesystem::exists(outputs[i])) << sites[i] << " started the program";
+}
+
 TEST(Win32Timers, AOneShotFiresOnceFromTheMessageLoop) {
     ApplicationWindow window("Zintrel timer test");
     Win32Timers timers(window);
@@ -75,11 +95,44 @@ TEST(Win32Timers, AOneShotFiresOnceFromTheMessageLoop) {
 }
 
 TEST(Win32Clipboard, TextGoesInAndComesBackAsItWas) {
-    Win32Clipboard clipboard;
+    ApplicationWindow window("Zintrel clipboard test");
+    Win32Clipboard clipboard(window);
     const std::string text = "https://a.example/ caf\xE9";
     clipboard.setText(text);
     EXPECT_TRUE(clipboard.hasText());
     EXPECT_EQ(clipboard.text(), text);
+}
+
+TEST(Win32Clipboard, IsOwnedByTheApplicationWindowAndAHeldOneIsReported) {
+    ApplicationWindow window("Zintrel clipboard test");
+    Win32Clipboard clipboard(window);
+    clipboard.setText("first");
+    EXPECT_EQ(GetClipboardOwner(), window.handle());
+
+    // Another thread stands for another program holding the clipboard open.
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        const bool opened = OpenClipboard(nullptr);
+        SetEvent(held);
+        WaitForSingleObject(release, INFINITE);
+        if (opened) CloseClipboard();
+    });
+    WaitForSingleObject(held, INFINITE);
+    for (const auto& use : {std::function<void()>([&] { clipboard.setText("second"); }),
+                            std::function<void()>([&] { clipboard.text(); })}) {
+        try {
+            use();
+            ADD_FAILURE() << "a held clipboard was used";
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), kClipboardHeldMessage);
+        }
+    }
+    SetEvent(release);
+    holder.join();
+    CloseHandle(held);
+    CloseHandle(release);
+    EXPECT_EQ(clipboard.text(), "first");
 }
 
 TEST(Win32Collation, OrdersByTheLocaleAndComparesIgnoringCase) {
