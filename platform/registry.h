@@ -78,8 +78,9 @@ public:
     // make room before forEachValue; it may count more. 0 when not known.
     virtual std::size_t valueCountBound() const { return 0; }
     // Leaves the key holding exactly these values in this order and no
-    // sub-keys, as deleting the key and writing it afresh would, in one step
-    // that lands whole. A later value overwrites an earlier one of the same name.
+    // sub-keys, as deleting the key and writing it afresh would. A later value
+    // overwrites an earlier one of the same name. Only a batch makes it land
+    // whole: outside one, a store may stop at the value that failed.
     virtual void replaceContents(const std::vector<NamedValue>& values) = 0;
 
     // Typed helpers over the primitives above.

@@ -9,6 +9,7 @@ ZINTREL_PACKAGES=(
     clang libclang-rt-dev  # the .reg reader's fuzz run
     dpkg-dev lintian desktop-file-utils xdg-utils fonts-liberation2
     trayer chromium firefox-esr python3
+    locales  # the sources the collation test makes its language locale from
 )
 
 install_missing_packages() {

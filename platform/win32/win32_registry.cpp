@@ -448,10 +448,12 @@ public:
         registry_.setUndoLog(&log_);
     }
     ~Win32Batch() override {
+        if (committed_) return;  // a later batch may hold the log now
         registry_.setUndoLog(nullptr);
-        if (!committed_) log_.rollBack();
+        log_.rollBack();
     }
     void commit() override {
+        if (committed_) return;
         committed_ = true;
         registry_.setUndoLog(nullptr);
     }
@@ -557,6 +559,8 @@ bool Win32Registry::deleteKey(RegRoot root, const std::string& path) {
 }
 
 std::unique_ptr<RegistryBatch> Win32Registry::beginBatch() {
+    // A second log would leave the first batch's later changes unrecorded.
+    if (undo_) throw RegistryError("A batch of writes is already open");
     return std::make_unique<Win32Batch>(*this);
 }
 

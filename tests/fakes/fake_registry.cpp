@@ -85,17 +85,11 @@ public:
     void replaceContents(const std::vector<NamedValue>& values) override {
         auto* key = owner_.find(id_);
         if (!key) throw failedToSetData(values.empty() ? std::string() : values.front().name);
-        const auto previous = key->values;
+        // Nothing puts the old values back on a failure but a batch: the
+        // registry itself stops at the value that failed.
         key->values.clear();
         owner_.deleteSubKeys(id_);
-        for (const auto& [name, value] : values) {
-            try {
-                writeValue(name, value);
-            } catch (const RegistryError&) {
-                owner_.find(id_)->values = previous;
-                throw;
-            }
-        }
+        for (const auto& [name, value] : values) writeValue(name, value);
     }
 
 private:
@@ -107,13 +101,18 @@ class FakeBatch : public RegistryBatch {
 public:
     explicit FakeBatch(FakeRegistry& owner) : owner_(owner) { owner_.snapshot_ = owner_.keys_; }
     ~FakeBatch() override {
-        if (owner_.snapshot_) owner_.keys_ = std::move(*owner_.snapshot_);
+        if (!open_) return;
+        owner_.keys_ = std::move(*owner_.snapshot_);
         owner_.snapshot_.reset();
     }
-    void commit() override { owner_.snapshot_.reset(); }
+    void commit() override {
+        if (open_) owner_.snapshot_.reset();
+        open_ = false;
+    }
 
 private:
     FakeRegistry& owner_;
+    bool open_ = true;  // a batch committed earlier must not undo a later one
 };
 
 std::string FakeRegistry::keyId(RegRoot root, const std::string& path) {
@@ -166,6 +165,7 @@ void FakeRegistry::deleteSubKeys(const std::string& id) {
 }
 
 std::unique_ptr<RegistryBatch> FakeRegistry::beginBatch() {
+    if (snapshot_) throw RegistryError("A batch of writes is already open");
     return std::make_unique<FakeBatch>(*this);
 }
 

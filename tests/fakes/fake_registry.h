@@ -1,6 +1,8 @@
 // An in-memory registry with the store's semantics: case-insensitive names
 // that keep their case, values in creation order, deleting a key deletes its
-// tree, batches that roll back. Tests can make writes fail after a count.
+// tree, batches that roll back and never nest. It forgives no more than the
+// strictest store: a failed write is undone only by a batch. Tests can make
+// writes fail after a count.
 #pragma once
 
 #include <map>

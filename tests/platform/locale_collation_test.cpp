@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/fakes/temp_folder.h"
+
 namespace zn {
 namespace {
 
@@ -55,17 +57,15 @@ TEST_F(LocaleCollationTest, KeysIgnoringCaseOrderByCodePointWithLettersFolded) {
     EXPECT_EQ(keys, "x" + collation.sortKeyIgnoringCase("àb"));
 }
 
-// A real language's collation, made for the test where the locale sources are at hand.
+// A real language's collation, made for the test from the locale sources
+// (the "locales" package), so that no installed locale is needed.
 TEST(LocaleCollationLanguage, KeysIgnoringCaseFollowTheLanguage) {
-    char folder[] = "/tmp/zintrel-locale-XXXXXX";
-    if (!mkdtemp(folder)) GTEST_SKIP() << "no temporary folder";
-    const std::string command =
-        std::string("localedef -i en_US -f UTF-8 ") + folder + "/en_US.UTF-8 >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) {
-        std::system((std::string("rm -rf ") + folder).c_str());
-        GTEST_SKIP() << "localedef cannot make en_US.UTF-8 here";
-    }
-    setenv("LOCPATH", folder, 1);
+    const testing::TempFolder folder;
+    const std::string command = "localedef -i en_US -f UTF-8 " +
+                                (folder / "en_US.UTF-8").string() + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0)
+        << "localedef cannot make en_US.UTF-8: install the locales package";
+    setenv("LOCPATH", folder.path().c_str(), 1);
     setenv("LC_ALL", "en_US.UTF-8", 1);
     {
         LocaleCollation collation;
@@ -81,7 +81,6 @@ TEST(LocaleCollationLanguage, KeysIgnoringCaseFollowTheLanguage) {
     }
     unsetenv("LC_ALL");
     unsetenv("LOCPATH");
-    std::system((std::string("rm -rf ") + folder).c_str());
 }
 
 }  // namespace

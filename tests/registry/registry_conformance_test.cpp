@@ -226,6 +226,49 @@ TYPED_TEST(RegistryConformance, BatchLandsWholeOrNotAtAll) {
     EXPECT_EQ(key->readString("added"), "x");
 }
 
+TYPED_TEST(RegistryConformance, ASecondBatchIsRefusedAndTheFirstStillRollsBack) {
+    auto key = this->key("Batch");
+    {
+        const auto batch = this->registry().beginBatch();
+        key->writeString("before", "x");
+        EXPECT_THROW(this->registry().beginBatch(), RegistryError);
+        key->writeString("after", "y");
+    }  // not committed
+    EXPECT_TRUE(key->valueNames().empty());
+
+    auto finished = this->registry().beginBatch();
+    finished->commit();
+    {
+        const auto batch = this->registry().beginBatch();
+        key->writeString("before", "x");
+        finished.reset();  // a finished batch going leaves the open one alone
+        key->writeString("after", "y");
+    }  // not committed
+    EXPECT_TRUE(key->valueNames().empty());
+}
+
+// Outside a batch nothing promises the old values back: a store may land the
+// rewrite whole or stop at the value that failed, never anything between.
+TYPED_TEST(RegistryConformance, ReplaceContentsFailingOutsideABatchStopsAtTheFailedValue) {
+    if (!TypeParam::kCanFailWrites) GTEST_SKIP() << "this store cannot be made to fail";
+    auto key = this->key("Rewritten");
+    key->writeString("a", "1");
+    key->writeString("b", "2");
+    this->store_.failValueWritesAfter(2);
+    try {
+        key->replaceContents({{"x", {RegType::String, "7"}},
+                              {"y", {RegType::String, "8"}},
+                              {"z", {RegType::String, "9"}}});
+        FAIL() << "a refused write was reported as written";
+    } catch (const RegistryError& error) {
+        EXPECT_STREQ(error.what(), "Failed to set data for 'z'");
+    }
+    const auto names = key->valueNames();
+    EXPECT_TRUE(names == (std::vector<std::string>{"a", "b"}) ||
+                names == (std::vector<std::string>{"x", "y"}))
+        << ::testing::PrintToString(names);
+}
+
 TYPED_TEST(RegistryConformance, EntryStoreKeepsCiphertextsWithZeroBytes) {
     const std::vector<BookmarkEntry> entries{entryWithZeroInCiphertext(),
                                              {"https://b.example/", "B", "bob", "secret"}};
