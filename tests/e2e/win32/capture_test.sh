@@ -24,23 +24,16 @@ serve() {
     eventually 30 grep -q ready "$log" || fail "the DDE server for $1 did not start: $(cat "$log")"
 }
 
-stored() { wine "$BIN_DIR/e2e_read_entries.exe" "$PASSWORD" 2>/dev/null | tr -d '\r'; }
+stored() { stored_entries "$PASSWORD"; }
 has_entry() { stored | grep -qxF "$1"; }
 count_site() { stored | cut -f1 | grep -cxF "$1" || true; }
+site_stored_once() { [ "$(count_site "$SITE")" = 1 ]; }
 
 # capture: the capture hotkey, pressed in the program's window, where Wine
 # delivers the keys it watches for.
 capture() {
     focus "$(wait_window '^Zintrel$')"
     xdotool key ctrl+alt+b
-}
-
-# answer_box TITLE: presses OK in the message box so titled.
-answer_box() {
-    local box
-    box=$(wait_window "^$1\$" 30)
-    focus "$box"; press Return
-    wait_gone "^$1\$"
 }
 
 # The browsers start first: Wine's own start-up is then over before the
@@ -51,13 +44,12 @@ iexplore)
     serve IExplore "$SITE" "$TITLE"
     vault_first_run "$PASSWORD"
     capture
-    answer_box Information
+    answer_box Information Return 30
     eventually 10 has_entry "$SITE	$TITLE		" || fail "the page was not stored: $(stored)"
     # The same page again is already listed: nothing more is stored.
     capture
-    answer_box Information
-    sleep 1
-    [ "$(count_site "$SITE")" = 1 ] || fail "the page was stored twice: $(stored)"
+    answer_box Information Return 30
+    holds 2 "the page to be stored once" site_stored_once
     ;;
 chooser)
     serve Netscape "$OTHER_SITE" "$OTHER_TITLE"
@@ -70,9 +62,10 @@ chooser)
     # The first box (Netscape's page) has the focus: tick the second, then OK.
     press Tab space Return
     wait_gone '^Select Bookmark to Add$'
-    answer_box Information
+    answer_box Information Return 30
     eventually 10 has_entry "$SITE	$TITLE		" || fail "the ticked page was not stored: $(stored)"
-    sleep 1
+    # Each page added has a box of its own before its row is stored.
+    no_window '^Information$' 2
     [ "$(count_site "$OTHER_SITE")" = 0 ] || fail "the page left unticked was stored too"
     ;;
 *) fail "unknown scenario $scenario" ;;

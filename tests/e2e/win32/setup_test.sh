@@ -25,11 +25,7 @@ GROUP="$PROFILE/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Zintrel"
 VAULT_KEY='HKCU\Software\Halvorn\Bookmarks'
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZintrelApp'
 
-shot() { [ -n "${SETUP_SHOTS:-}" ] && import -display "$DISPLAY" -window root "$SETUP_SHOTS/$1"; true; }
-click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
-exists() { [ -e "$1" ] || fail "missing: $1"; }
-gone() { [ ! -e "$1" ] || fail "still there: $1"; }
-has_value() { reg_value "$1" "$2" >/dev/null 2>&1; }
+setup_shot() { [ -n "${SETUP_SHOTS:-}" ] && import -display "$DISPLAY" -window root "$SETUP_SHOTS/setup-$1.png"; true; }
 
 # wine_pids NAME: the processes of this prefix running the Windows program NAME.
 wine_pids() {
@@ -50,22 +46,7 @@ install_zintrel() {
     cp -a "$DIST_DIR" "$DRIVE_C/dist"
     (cd "$DRIVE_C/dist" && exec wine setup.exe) >"$WORK/setup.log" 2>&1 &
     PIDS+=("$!")
-    local licence installation
-    licence=$(wait_window '^License Agreement & Disclaimer$' 30)
-    sleep 0.5
-    shot setup-licence.png
-    click "$licence" 196 324  # Agree
-    installation=$(wait_window '^Installation$')
-    focus "$installation"
-    # Keyboard order: folder, desktop box, start-menu box, Browse, Install, Quit.
-    press Tab space Tab space
-    sleep 0.3
-    shot setup-installation.png
-    click "$installation" 122 163  # Install
-    eventually 20 has_value "$UNINSTALL_KEY" UninstallString || fail "no uninstall entry"
-    sleep 0.5
-    shot setup-completion.png
-    click "$installation" 179 161  # the completion panel's OK
+    walk_setup 30 has_value "$UNINSTALL_KEY" UninstallString
     eventually 15 not_running setup.exe || fail "setup.exe did not end"
 }
 

@@ -52,8 +52,12 @@ session_end)
     # ends; its boot program would also start what the Run key names.
     wine reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Bookmarks /f >/dev/null 2>&1
     wine wineboot --end-session >/dev/null 2>&1 </dev/null &
+    ending=$!
+    PIDS+=("$ending")
     wait_program_gone znvault.exe 20
     no_window '^Confirm$' 1
+    # The registry answers again once the end of the session is over.
+    wait_exit "$ending" 20
     after=$(reg_query "$VAULT_KEY\\Bookmarks")
     [ "$after" = "$before" ] || fail "the entries were not saved at the end: $after"
     ;;

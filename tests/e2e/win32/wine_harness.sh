@@ -38,6 +38,8 @@ wine_run() {
     PIDS+=("$WINE_PID")
 }
 
+stored_entries() { wine "$BIN_DIR/e2e_read_entries.exe" "$1" 2>/dev/null | tr -d '\r'; }
+
 # reg_query KEY [/v NAME]: Wine's own registry tool; its output as it prints it.
 reg_query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
 
