@@ -188,6 +188,7 @@ TEST_F(ListOperations, RemoveTakesTheSelectedRowAfterTheQuestion) {
     startWith({kMiddle, kOmega});
     selectSite(kMiddle.site);
     messages.whileShowing(captureMeanwhile("http://aaa.example"));
+    messages.answer(MessageAnswer::Yes);
     form->BitBtn2Click();
     EXPECT_EQ(siteColumn(), (Sites{"http://aaa.example", kOmega.site}));
     EXPECT_EQ(storedEntries().size(), 2u);
@@ -205,7 +206,9 @@ TEST_F(ListOperations, OnlyALeftClickUpdatesRemoveAndEdit) {
     EXPECT_TRUE(form->editEnabled());
 
     // After a removal nothing is selected, yet both stay enabled.
+    messages.answer(MessageAnswer::Yes);
     form->BitBtn2Click();
+    EXPECT_EQ(siteColumn(), Sites{kOmega.site});
     EXPECT_FALSE(form->list().selected());
     EXPECT_TRUE(form->removeEnabled());
     EXPECT_TRUE(form->editEnabled());

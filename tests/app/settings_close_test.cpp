@@ -106,7 +106,8 @@ TEST_F(Closing, BeforeAnyUnlockNothingIsWritten) {
     storeVault({{"http://a.example", "", "", ""}});
     start();
     const int writes = registry.writeCount();
-    form->FormCloseQuery();
+    messages.answer(MessageAnswer::Yes);
+    EXPECT_TRUE(form->FormCloseQuery());
     EXPECT_EQ(registry.writeCount(), writes);
     EXPECT_EQ(storedEntries().size(), 1u);
 }
@@ -126,8 +127,10 @@ TEST_F(Closing, AFailedSaveKeepsTheWindowOpenUnlessTheSessionEnds) {
     startUnlocked();
     form->list().add({"http://b.example", "", "", ""});
     registry.failWritesAfter(0);
-    bool mayClose = true;
+    // As the window asks: it closes only on a true answer.
+    bool mayClose = false;
     EXPECT_FALSE(form->dispatcher().run([&] { mayClose = form->FormCloseQuery(); }));
+    EXPECT_FALSE(mayClose);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Failed to set data for 'Favorite0'.");
     registry.stopFailing();

@@ -1,8 +1,14 @@
 #include "tests/fakes/fake_ports.h"
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 
 namespace zn::testing {
+
+void FakeMessageBoxes::failUnscriptedQuestion(const std::string& text) {
+    ADD_FAILURE() << "no answer was scripted for the question \"" << text << '"';
+}
 
 bool ByteCollation::equalIgnoringCase(const std::string& a, const std::string& b) const {
     if (a.size() != b.size()) return false;

@@ -33,7 +33,8 @@ struct ShownMessage {
 
 class FakeMessageBoxes : public MessageBoxes {
 public:
-    // Answers for the next Yes/No boxes, in order; Yes when the script runs out.
+    // Answers for the next Yes/No boxes, in order. A question nobody scripted
+    // fails the test: its answer would decide what the test goes on to check.
     void answer(MessageAnswer next) { answers_.push_back(next); }
     // Runs while the next box is "showing", as a message arriving meanwhile would.
     void whileShowing(std::function<void()> work) { duringNext_ = std::move(work); }
@@ -42,7 +43,10 @@ public:
         shown.push_back({kind, text, buttons});
         if (auto work = std::exchange(duringNext_, nullptr)) work();
         if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-        if (answers_.empty()) return MessageAnswer::Yes;
+        if (answers_.empty()) {
+            failUnscriptedQuestion(text);
+            return MessageAnswer::No;
+        }
         const MessageAnswer next = answers_.front();
         answers_.pop_front();
         return next;
@@ -57,6 +61,8 @@ public:
     std::vector<ShownMessage> shown;
 
 private:
+    static void failUnscriptedQuestion(const std::string& text);
+
     std::deque<MessageAnswer> answers_;
     std::function<void()> duringNext_;
 };

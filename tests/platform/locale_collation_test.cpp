@@ -61,8 +61,8 @@ TEST_F(LocaleCollationTest, KeysIgnoringCaseOrderByCodePointWithLettersFolded) {
 // (the "locales" package), so that no installed locale is needed.
 TEST(LocaleCollationLanguage, KeysIgnoringCaseFollowTheLanguage) {
     const testing::TempFolder folder;
-    const std::string command = "localedef -i en_US -f UTF-8 " +
-                                (folder / "en_US.UTF-8").string() + " >/dev/null 2>&1";
+    const std::string command =
+        "localedef -i en_US -f UTF-8 " + (folder / "en_US.UTF-8").string() + " >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0)
         << "localedef cannot make en_US.UTF-8: install the locales package";
     setenv("LOCPATH", folder.path().c_str(), 1);

@@ -23,12 +23,32 @@ protected:
     static void offer(QMimeData* data) { QGuiApplication::clipboard()->setMimeData(data); }
 };
 
+// Other programs see the characters the rules' UTF-8 bytes stand for, and
+// what they copy reaches the rules as those bytes.
+TEST_F(QtPlatform, TextCrossesTheClipboardAsTheSameCharacters) {
+    struct Case {
+        std::string bytes;
+        std::u16string characters;
+    };
+    const Case cases[] = {
+        {"https://a.example/caf\xC3\xA9", u"https://a.example/caf\u00E9"},
+        {"\xC3\x89t\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x94\x91", u"\u00C9t\u00E9 \u4E2D \U0001F511"},
+    };
+    QtClipboard clipboard;
+    QClipboard& desktop = *QGuiApplication::clipboard();
+    for (const auto& [bytes, characters] : cases) {
+        SCOPED_TRACE(bytes);
+        clipboard.setText(bytes);
+        EXPECT_EQ(desktop.text().toStdU16String(), characters);
+        desktop.clear();
+        desktop.setText(QString::fromStdU16String(characters));
+        EXPECT_TRUE(clipboard.hasText());
+        EXPECT_EQ(clipboard.text(), bytes);
+    }
+}
+
 TEST_F(QtPlatform, TextOnTheClipboardIsTextEvenBesideAPicture) {
     QtClipboard clipboard;
-    clipboard.setText("https://a.example/é");
-    EXPECT_TRUE(clipboard.hasText());
-    EXPECT_EQ(clipboard.text(), "https://a.example/é");
-
     auto* withPicture = new QMimeData;
     withPicture->setText(QStringLiteral("cell text"));
     withPicture->setImageData(QImage(4, 4, QImage::Format_RGB32));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -94,13 +95,54 @@ TEST(Win32Timers, AOneShotFiresOnceFromTheMessageLoop) {
     EXPECT_EQ(fired, 1);
 }
 
-TEST(Win32Clipboard, TextGoesInAndComesBackAsItWas) {
+// The clipboard as a program that copies and pastes Unicode text sees it.
+std::wstring unicodeClipboardText() {
+    if (!OpenClipboard(nullptr)) return L"(the clipboard would not open)";
+    std::wstring text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = characters;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void copyUnicodeText(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    ASSERT_TRUE(block);
+    memcpy(GlobalLock(block), text.c_str(), size);
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    CloseClipboard();
+}
+
+// Other programs see the characters the rules' bytes stand for in the ANSI
+// code page, and what they copy reaches the rules as those bytes.
+TEST(Win32Clipboard, TextCrossesTheClipboardAsTheSameCharacters) {
+    ASSERT_EQ(GetACP(), 1252u) << "the cases are written in code page 1252";
+    struct Case {
+        std::string bytes;
+        std::wstring characters;
+    };
+    const Case cases[] = {
+        {"https://a.example/caf\xE9", L"https://a.example/caf\u00E9"},
+        {"\xC9t\xE9 \x80 \x9C", L"\u00C9t\u00E9 \u20AC \u0153"},
+    };
     ApplicationWindow window("Zintrel clipboard test");
     Win32Clipboard clipboard(window);
-    const std::string text = "https://a.example/ caf\xE9";
-    clipboard.setText(text);
-    EXPECT_TRUE(clipboard.hasText());
-    EXPECT_EQ(clipboard.text(), text);
+    for (const auto& [bytes, characters] : cases) {
+        SCOPED_TRACE(bytes);
+        clipboard.setText(bytes);
+        EXPECT_EQ(unicodeClipboardText(), characters);
+        copyUnicodeText(characters);
+        EXPECT_TRUE(clipboard.hasText());
+        EXPECT_EQ(clipboard.text(), bytes);
+    }
 }
 
 TEST(Win32Clipboard, IsOwnedByTheApplicationWindowAndAHeldOneIsReported) {
