@@ -1,4 +1,5 @@
-// The desktop's top-level windows and the texts of their descendants.
+// The desktop's top-level windows, the texts of their descendants, and the
+// test for a running program.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,9 @@ public:
     // children included) in the system's enumeration order, until it returns false.
     virtual void visitDescendants(WindowHandle window,
                                   const std::function<bool(const std::string& text)>& visit) = 0;
+    // True when a top-level window's whole title is this text, letter case
+    // ignored; hidden windows count. False when there is no display.
+    virtual bool existsTitled(const std::string& title) = 0;
 };
 
 }  // namespace zn

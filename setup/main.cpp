@@ -4,7 +4,7 @@
 
 #include "platform/linux/desktop_links.h"
 #include "platform/linux/linux_files.h"
-#include "platform/linux/x11_application_window.h"
+#include "platform/linux/x11_window_list.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_timers.h"
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     zn::QtShell shell;
     zn::LinuxFiles files;
     zn::DesktopEntryLinks links;
-    zn::X11TopLevelWindows windows;
+    zn::X11WindowList windows;
     zn::setup::QtSetupScreens screens;
     zn::setup::SetupProgram program(zn::setup::SetupServices{*registry, files, links, messages,
                                                              shell, timers, windows, screens});

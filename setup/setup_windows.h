@@ -10,7 +10,7 @@
 #include "app/handler_dispatcher.h"
 #include "platform/shell.h"
 #include "platform/timers.h"
-#include "platform/top_level_windows.h"
+#include "platform/window_list.h"
 #include "setup/installation.h"
 
 namespace zn::setup {
@@ -56,7 +56,7 @@ struct SetupServices {
     MessageBoxes& messages;
     Shell& shell;
     Timers& timers;
-    TopLevelWindows& windows;
+    WindowList& windows;
     SetupScreens& screens;
 };
 

@@ -13,7 +13,7 @@
 #include "platform/files.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
-#include "platform/top_level_windows.h"
+#include "platform/window_list.h"
 #include "setup/install_record.h"
 
 namespace zn::setup {
@@ -30,8 +30,7 @@ inline constexpr const char* kPartlyRemovedMessage = "Zintrel has been removed, 
 
 class Uninstaller {
 public:
-    Uninstaller(Registry& registry, Files& files, MessageBoxes& messages,
-                const TopLevelWindows& windows)
+    Uninstaller(Registry& registry, Files& files, MessageBoxes& messages, WindowList& windows)
         : registry_(registry), files_(files), messages_(messages), windows_(windows) {}
 
     void run();
@@ -52,7 +51,7 @@ private:
     Registry& registry_;
     Files& files_;
     MessageBoxes& messages_;
-    const TopLevelWindows& windows_;
+    WindowList& windows_;
     std::vector<std::string> problems_;
 };
 

@@ -8,7 +8,7 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_shell_links.h"
-#include "platform/win32/win32_top_level_windows.h"
+#include "platform/win32/win32_window_list.h"
 #include "setup/win32/setup_screens.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -23,7 +23,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Files files;
     // Holds COM for the whole run.
     Win32ShellLinks links;
-    Win32TopLevelWindows windows;
+    Win32WindowList windows;
     zn::setup::win32::Win32SetupScreens screens;
     zn::setup::SetupProgram program(zn::setup::SetupServices{registry, files, links, messages,
                                                              shell, timers, windows, screens});

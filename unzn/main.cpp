@@ -4,7 +4,7 @@
 
 #include "app/handler_dispatcher.h"
 #include "platform/linux/linux_files.h"
-#include "platform/linux/x11_application_window.h"
+#include "platform/linux/x11_window_list.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "setup/qt/open_store.h"
 #include "setup/uninstaller.h"
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     if (!registry) return 1;
     zn::QtMessageBoxes messages(title);
     zn::LinuxFiles files;
-    zn::X11TopLevelWindows windows;
+    zn::X11WindowList windows;
     zn::setup::Uninstaller uninstaller(*registry, files, messages, windows);
     return zn::HandlerDispatcher(messages).run([&] { uninstaller.run(); }) ? 0 : 1;
 }

@@ -6,7 +6,7 @@
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
-#include "platform/win32/win32_top_level_windows.h"
+#include "platform/win32/win32_window_list.h"
 #include "setup/uninstaller.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -14,7 +14,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Registry registry;
     Win32MessageBoxes messages(zn::setup::kUninstallTitle);
     Win32Files files;
-    Win32TopLevelWindows windows;
+    Win32WindowList windows;
     zn::setup::Uninstaller uninstaller(registry, files, messages, windows);
     return zn::HandlerDispatcher(messages).run([&] { uninstaller.run(); }) ? 0 : 1;
 }

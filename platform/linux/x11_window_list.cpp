@@ -54,6 +54,13 @@ std::string latin1ToUtf8(std::string_view text) {
     return converted;
 }
 
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        return fold(x) == fold(y);
+    });
+}
+
 }  // namespace
 
 X11WindowList::X11WindowList(const char* displayName)
@@ -67,9 +74,13 @@ X11WindowList::~X11WindowList() {
 bool X11WindowList::connected() {
     if (connection_ && !xcb_connection_has_error(connection_)) return true;
     if (connection_) xcb_disconnect(connection_);
-    connection_ = xcb_connect(useDefaultDisplay_ ? nullptr : displayName_.c_str(), nullptr);
+    int screenNumber = 0;
+    connection_ = xcb_connect(useDefaultDisplay_ ? nullptr : displayName_.c_str(), &screenNumber);
     if (xcb_connection_has_error(connection_)) return false;
-    root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    auto screen = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screenNumber && screen.rem; ++i) xcb_screen_next(&screen);
+    if (!screen.rem) return false;
+    root_ = screen.data->root;
     stackingAtom_ = internAtom(connection_, "_NET_CLIENT_LIST_STACKING");
     netNameAtom_ = internAtom(connection_, "_NET_WM_NAME");
     utf8Atom_ = internAtom(connection_, "UTF8_STRING");
@@ -159,6 +170,22 @@ WindowHandle X11WindowList::findWindow(const std::string& title) {
         if (window.title == title) return window.handle;
     }
     return 0;
+}
+
+bool X11WindowList::existsTitled(const std::string& title) {
+    if (!connected()) return false;
+    std::vector<xcb_window_t> windows;
+    for (const xcb_window_t top : childrenTopFirst(root_)) {
+        windows.push_back(top);
+        // A window manager's frame holds the program's window one level down.
+        const auto inner = childrenTopFirst(top);
+        windows.insert(windows.end(), inner.begin(), inner.end());
+    }
+    const auto titles = names(windows);
+    discardEvents();
+    return std::any_of(titles.begin(), titles.end(), [&title](const std::string& name) {
+        return equalIgnoringAsciiCase(name, title);
+    });
 }
 
 std::string X11WindowList::frontTitleOf(pid_t process) {

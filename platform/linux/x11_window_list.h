@@ -6,6 +6,9 @@
 // listed too, as hidden ones are elsewhere. Without a window manager the
 // root's children alone give the order. Names come from _NET_WM_NAME (UTF-8)
 // or else WM_NAME.
+//
+// A running program is looked for among the root's children and, for windows
+// a window manager has framed, the frames' children.
 #pragma once
 
 #include <sys/types.h>
@@ -30,6 +33,7 @@ public:
     WindowHandle findWindow(const std::string& title) override;
     void visitDescendants(WindowHandle window,
                           const std::function<bool(const std::string& text)>& visit) override;
+    bool existsTitled(const std::string& title) override;
 
     // The title of the frontmost shown top-level window whose _NET_WM_PID is
     // this process, else of its frontmost hidden one; empty when there is none.

@@ -65,6 +65,10 @@ WindowHandle Win32WindowList::findWindow(const std::string& title) {
     return fromWindow(FindWindowA(nullptr, title.c_str()));
 }
 
+bool Win32WindowList::existsTitled(const std::string& title) {
+    return FindWindowA(nullptr, title.c_str()) != nullptr;
+}
+
 void Win32WindowList::visitDescendants(WindowHandle window,
                                        const std::function<bool(const std::string& text)>& visit) {
     Visit state{visit, nullptr};

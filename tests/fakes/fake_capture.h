@@ -75,6 +75,10 @@ public:
             if (!visit(text)) return;
         }
     }
+    bool existsTitled(const std::string& title) override {
+        return std::any_of(windows.begin(), windows.end(),
+                           [&title](const FakeWindow& window) { return window.title == title; });
+    }
 };
 
 class CountingBeep : public Beep {

@@ -74,12 +74,14 @@ public:
     void markTrusted(const std::string& linkPath) override { trusted.push_back(linkPath); }
 };
 
-class FakeWindows : public TopLevelWindows {
+// Only the running program's window, when it runs.
+class FakeWindows : public WindowList {
 public:
     bool running = false;
-    bool existsTitled(const std::string& title) const override {
-        return running && title == "Zintrel";
-    }
+    bool existsTitled(const std::string& title) override { return running && title == "Zintrel"; }
+    std::vector<TopLevelWindow> topLevelWindows() override { return {}; }
+    WindowHandle findWindow(const std::string&) override { return 0; }
+    void visitDescendants(WindowHandle, const std::function<bool(const std::string&)>&) override {}
 };
 
 // The windows as a list of what the rules asked, with the visibility they

@@ -9,6 +9,7 @@
 #include "platform/linux/desktop_links.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/x11_application_window.h"
+#include "platform/linux/x11_window_list.h"
 #include "tests/desktop/xvfb_server.h"
 #include "tests/setup/setup_fixture.h"
 
@@ -18,7 +19,7 @@ namespace {
 TEST(ApplicationWindow, IsFoundByItsTitleInAnyCaseWhileItLives) {
     zn::testing::XvfbServer server;
     ::setenv("DISPLAY", server.display().c_str(), 1);
-    X11TopLevelWindows windows;
+    X11WindowList windows;
     EXPECT_FALSE(windows.existsTitled("Zintrel"));
     {
         const X11ApplicationWindow window("Zintrel");
@@ -28,7 +29,7 @@ TEST(ApplicationWindow, IsFoundByItsTitleInAnyCaseWhileItLives) {
     }
     EXPECT_FALSE(windows.existsTitled("Zintrel"));
     ::unsetenv("DISPLAY");
-    EXPECT_FALSE(windows.existsTitled("Zintrel"));
+    EXPECT_FALSE(X11WindowList().existsTitled("Zintrel"));
 }
 
 TEST(DesktopLinks, RunProgramsOpenDocumentsAndPassTheValidator) {

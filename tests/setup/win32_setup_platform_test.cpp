@@ -6,7 +6,7 @@
 #include "platform/win32/application_window.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_shell_links.h"
-#include "platform/win32/win32_top_level_windows.h"
+#include "platform/win32/win32_window_list.h"
 #include "tests/setup/setup_fixture.h"
 
 namespace zn::setup::testing {
@@ -36,7 +36,7 @@ TEST(ShellLinks, HoldTheirTargetAndARenameNeverReplacesALink) {
 }
 
 TEST(ApplicationWindow, IsFoundByItsWholeTitleInAnyCaseWhileItLives) {
-    zn::win32::Win32TopLevelWindows windows;
+    zn::win32::Win32WindowList windows;
     EXPECT_FALSE(windows.existsTitled("Zintrel"));
     {
         const zn::win32::ApplicationWindow window("Zintrel");
