@@ -1,6 +1,7 @@
 #include "setup/setup_windows.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace zn::setup {
@@ -214,7 +215,16 @@ void TForm3::FormShow() {
     places = program_.services.files.places();
     placeIndex = 0;
     // The first place: the home folder here, drive C: on Windows.
-    setTreeDirectory(places.empty() ? program_.services.files.homeFolder() : places.front());
+    std::string start = places.empty() ? program_.services.files.homeFolder() : places.front();
+#ifdef _WIN32
+    // Drive C: stands at its current folder: the process's own when it runs there.
+    const std::string current = program_.services.files.currentFolder();
+    if (current.size() >= 2 && start.size() >= 2 && current[1] == ':' &&
+        std::toupper(static_cast<unsigned char>(current[0])) ==
+            std::toupper(static_cast<unsigned char>(start[0])))
+        start = current;
+#endif
+    setTreeDirectory(start);
     program_.services.screens.processMessages();
     DirectoryListBox1Change();
 }
