@@ -66,7 +66,8 @@ InstallRecord Installation::legacyRecord(const std::string& folder) {
         legacy.push_back({MadeKind::Link, joined(joined(programs, "Zintrol"), link("Zintrel"))});
     }
     legacy.push_back({MadeKind::Folder, folder});
-    for (const auto& name : {programFileName(), std::string("znhelp.htm"), std::string("readme.txt")})
+    for (const auto& name :
+         {programFileName(), std::string("znhelp.htm"), std::string("readme.txt")})
         legacy.push_back({MadeKind::File, joined(folder, name)});
     legacy.push_back({MadeKind::File, joined(ports_.files.windowsFolder(), uninstallerName())});
     return legacy;

@@ -26,7 +26,8 @@ std::string absoluteFolder(const std::string& folder, const std::string& current
     if (folder[0] == kPathSeparator && folder.size() >= 2 && folder[1] == kPathSeparator)
         return folder;  // a share
     if (drive && folder.size() >= 3 && folder[2] == kPathSeparator) return folder;
-    if (drive) return folder.size() == 2 ? folder : folder.substr(0, 2) + kSeparator + folder.substr(2);
+    if (drive)
+        return folder.size() == 2 ? folder : folder.substr(0, 2) + kSeparator + folder.substr(2);
     if (folder[0] == kPathSeparator) return current.substr(0, 2) + folder;
 #else
     if (folder[0] == kPathSeparator) return folder;
