@@ -15,6 +15,17 @@ std::string link(const std::string& stem) {
     return stem + kLinkExtension;
 }
 
+// A key opened with create, or nothing when the store cannot make it: a key
+// that cannot be opened is not reported by itself; the first write into it
+// fails, naming its value.
+std::unique_ptr<RegistryKey> keyToWrite(Registry& registry, RegRoot root, const char* path) {
+    try {
+        return registry.openKey(root, path, true);
+    } catch (const RegistryError&) {
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 std::string programFileName() {
@@ -55,7 +66,8 @@ InstallRecord Installation::legacyRecord(const std::string& folder) {
         legacy.push_back({MadeKind::Link, joined(joined(programs, "Zintrol"), link("Zintrel"))});
     }
     legacy.push_back({MadeKind::Folder, folder});
-    for (const auto& name : {programFileName(), std::string("znhelp.htm"), std::string("readme.txt")})
+    for (const auto& name :
+         {programFileName(), std::string("znhelp.htm"), std::string("readme.txt")})
         legacy.push_back({MadeKind::File, joined(folder, name)});
     legacy.push_back({MadeKind::File, joined(ports_.files.windowsFolder(), uninstallerName())});
     return legacy;
@@ -78,7 +90,7 @@ void Installation::noteRenamed(const std::string& from, const std::string& to) {
 }
 
 void Installation::rewritereg() {
-    const auto vaultKey = ports_.registry.openKey(RegRoot::CurrentUser, kVaultKeyPath, true);
+    const auto vaultKey = keyToWrite(ports_.registry, RegRoot::CurrentUser, kVaultKeyPath);
     if (!vaultKey) throw failedToSetData("installdir");
     if (auto kept = readInstallRecord(ports_.registry)) {
         record = std::move(*kept);
@@ -105,7 +117,8 @@ void Installation::findwindowsdir() {
 }
 
 void Installation::getshellfolders() {
-    const auto key = ports_.registry.openKey(RegRoot::CurrentUser, kShellFoldersKeyPath, true);
+    // A key that cannot be made holds no folders.
+    const auto key = keyToWrite(ports_.registry, RegRoot::CurrentUser, kShellFoldersKeyPath);
     desktopFolder = key ? key->readString("Desktop") : std::string();
     startMenuFolder = key ? key->readString("Start Menu") : std::string();
 }
@@ -257,7 +270,7 @@ void Installation::renameshortcuts() {
 }
 
 void Installation::uninstallsetup() {
-    const auto key = ports_.registry.openKey(RegRoot::LocalMachine, kUninstallKeyPath, true);
+    const auto key = keyToWrite(ports_.registry, RegRoot::LocalMachine, kUninstallKeyPath);
     if (!key) throw failedToSetData("Displayname");
     key->writeString("Displayname", "Zintrel");
     key->writeString("UninstallString", joined(windowsFolder, uninstallerName()));

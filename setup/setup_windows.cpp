@@ -1,6 +1,7 @@
 #include "setup/setup_windows.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace zn::setup {
@@ -25,7 +26,8 @@ std::string absoluteFolder(const std::string& folder, const std::string& current
     if (folder[0] == kPathSeparator && folder.size() >= 2 && folder[1] == kPathSeparator)
         return folder;  // a share
     if (drive && folder.size() >= 3 && folder[2] == kPathSeparator) return folder;
-    if (drive) return folder.size() == 2 ? folder : folder.substr(0, 2) + kSeparator + folder.substr(2);
+    if (drive)
+        return folder.size() == 2 ? folder : folder.substr(0, 2) + kSeparator + folder.substr(2);
     if (folder[0] == kPathSeparator) return current.substr(0, 2) + folder;
 #else
     if (folder[0] == kPathSeparator) return folder;
@@ -214,7 +216,16 @@ void TForm3::FormShow() {
     places = program_.services.files.places();
     placeIndex = 0;
     // The first place: the home folder here, drive C: on Windows.
-    setTreeDirectory(places.empty() ? program_.services.files.homeFolder() : places.front());
+    std::string start = places.empty() ? program_.services.files.homeFolder() : places.front();
+#ifdef _WIN32
+    // Drive C: stands at its current folder: the process's own when it runs there.
+    const std::string current = program_.services.files.currentFolder();
+    if (current.size() >= 2 && start.size() >= 2 && current[1] == ':' &&
+        std::toupper(static_cast<unsigned char>(current[0])) ==
+            std::toupper(static_cast<unsigned char>(start[0])))
+        start = current;
+#endif
+    setTreeDirectory(start);
     program_.services.screens.processMessages();
     DirectoryListBox1Change();
 }

@@ -76,8 +76,8 @@ void DesktopEntryLinks::markTrusted(const std::string& linkPath) {
     // The desktop icons of GNOME start a launcher only once it is trusted.
     std::string program = "gio", command = "set", key = "metadata::trusted", value = "true";
     std::string path = linkPath;
-    char* arguments[] = {program.data(), command.data(), path.data(), key.data(), value.data(),
-                         nullptr};
+    char* arguments[] = {program.data(), command.data(), path.data(),
+                         key.data(),     value.data(),   nullptr};
     // A desktop without the metadata store makes gio complain: not ours to show.
     posix_spawn_file_actions_t quiet;
     ::posix_spawn_file_actions_init(&quiet);

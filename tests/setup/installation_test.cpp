@@ -157,6 +157,32 @@ TEST_F(Installation, AnErrorInTheSequenceStopsItAndLeavesInstallUsable) {
     EXPECT_FALSE(registry.keyExists(RegRoot::LocalMachine, kUninstallKeyPath));
 }
 
+TEST_F(Installation, AKeyThatCannotBeMadeFailsItsFirstValueOrReadsAsEmpty) {
+    const struct {
+        const char* key;
+        std::string error;  // none: the install goes on
+    } cases[] = {
+        {kVaultKeyPath, "Failed to set data for 'installdir'."},
+        {kUninstallKeyPath, "Failed to set data for 'Displayname'."},
+        {kShellFoldersKeyPath, ""},
+    };
+    for (const auto& refused : cases) {
+        FakeMessageBoxes boxes;
+        TestRegistry store;
+        store.uncreatable.insert(refused.key);
+        setup::Installation installation({store, files, links, boxes});
+        installation.installFolder = installFolder().string();
+        try {
+            installation.rewritereg();
+            installation.getshellfolders();
+            installation.uninstallsetup();
+            EXPECT_EQ(refused.error, "") << refused.key;
+        } catch (const RegistryError& failure) {
+            EXPECT_EQ(withFullStop(failure.what()), refused.error) << refused.key;
+        }
+    }
+}
+
 // The desktop folder missing; or missing and impossible to make, under a file.
 class MissingDesktop : public SetupTest, public ::testing::WithParamInterface<bool> {};
 

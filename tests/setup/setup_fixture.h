@@ -135,6 +135,18 @@ public:
     void terminate() override { calls.push_back("terminate"); }
 };
 
+// A store that refuses to make chosen keys, raising as the Windows registry
+// does for a user who may not write there.
+class TestRegistry : public FakeRegistry {
+public:
+    std::set<std::string> uncreatable;
+    std::unique_ptr<RegistryKey> openKey(RegRoot root, const std::string& path,
+                                         bool create) override {
+        if (create && uncreatable.count(path)) throw failedToSetData(path);
+        return FakeRegistry::openKey(root, path, create);
+    }
+};
+
 class SetupTest : public ::testing::Test {
 protected:
     SetupTest() {
@@ -190,7 +202,7 @@ protected:
     }
 
     TempFolder temp;
-    FakeRegistry registry;
+    TestRegistry registry;
     TestFiles files;
     TestLinks links;
     FakeMessageBoxes messages;

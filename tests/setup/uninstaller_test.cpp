@@ -69,7 +69,8 @@ class UninstallingEitherWay
 
 TEST_P(UninstallingEitherWay, RemovesWhatSetupMadeAndTheVaultOnlyWhenAsked) {
     const auto [answer, recorded] = GetParam();
-    if (!recorded) registry.openKey(RegRoot::CurrentUser, kVaultKeyPath, false)->deleteValue("installed");
+    if (!recorded)
+        registry.openKey(RegRoot::CurrentUser, kVaultKeyPath, false)->deleteValue("installed");
     uninstall(answer);
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[1].text, kRemoveVaultQuestion);
@@ -107,8 +108,8 @@ TEST_F(Uninstalling, RemovesEveryInstallOfAnyVersionAndAFailedOne) {
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[2].text, kRemovedMessage);
     // The folder above the first one is all the older setup's record lacks.
-    for (const auto& made : {installFolder(), second, second.parent_path(), failed,
-                             failed.parent_path(), group()})
+    for (const auto& made :
+         {installFolder(), second, second.parent_path(), failed, failed.parent_path(), group()})
         EXPECT_FALSE(files.exists(made.string())) << made.string();
     EXPECT_FALSE(files.exists(installedUninstaller()));
 }
@@ -135,8 +136,8 @@ TEST_F(UninstallTest, NeverReportsAKeyItCouldNotDeleteAsRemoved) {
     stubborn.undeletable.insert(kUninstallKeyPath);
     uninstall(MessageAnswer::No, stubborn);
     ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[2].text, std::string(kPartlyRemovedMessage) +
-                                 "\r\rCould not remove the uninstall entry.");
+    EXPECT_EQ(shown[2].text,
+              std::string(kPartlyRemovedMessage) + "\r\rCould not remove the uninstall entry.");
 }
 
 TEST_F(Uninstalling, NamesEachThingItCouldNotRemove) {
@@ -147,12 +148,12 @@ TEST_F(Uninstalling, NamesEachThingItCouldNotRemove) {
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[2].kind, MessageKind::Warning);
     // Folders go last made first.
-    EXPECT_EQ(shown[2].text, std::string(kPartlyRemovedMessage) + "\r\rCould not remove the file " +
-                                 installedProgram() + ".\rCould not remove the folder " +
-                                 group().string() +
-                                 "; it may still hold files of your own.\rCould not remove the "
-                                 "folder " +
-                                 installFolder().string() + "; it may still hold files of your own.");
+    EXPECT_EQ(shown[2].text,
+              std::string(kPartlyRemovedMessage) + "\r\rCould not remove the file " +
+                  installedProgram() + ".\rCould not remove the folder " + group().string() +
+                  "; it may still hold files of your own.\rCould not remove the "
+                  "folder " +
+                  installFolder().string() + "; it may still hold files of your own.");
     EXPECT_FALSE(files.exists((installFolder() / "readme.txt").string()));
 }
 
