@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "capture/comma_text.h"
+#include "vault/record.h"
 
 namespace zn {
 namespace {
@@ -51,8 +52,13 @@ void PageCapture::captureCurrentPage() {
     sources[Netscape] = pageFromReply(netscapeReply);
     sources[IExplore] = pageFromReply(iexploreReply);
     windowScan();
-    if (!candidateText_.empty())
-        sources[AmericaOnline] = Source{true, true, candidateText_, candidateText_};
+    if (!candidateText_.empty()) {
+        // Another program's window text: as unsafe as a page's.
+        BookmarkEntry page = entryFromOutside(candidateText_, candidateText_);
+        if (!page.site.empty())
+            sources[AmericaOnline] =
+                Source{true, true, std::move(page.site), std::move(page.description)};
+    }
 
     const auto answered = std::count_if(sources.begin(), sources.end(),
                                         [](const Source& source) { return source.answered; });
@@ -75,8 +81,11 @@ PageCapture::Source PageCapture::pageFromReply(const std::optional<std::string>&
     const std::vector<std::string> items = readCommaText(*reply);
     // A reply without an address is no page: it must not become a bookmark
     // without a site. A reply without a title gives an empty description.
-    if (items.empty() || items[0].empty()) return {};
-    return Source{true, true, items[0], items.size() > 1 ? items[1] : std::string()};
+    if (items.empty()) return {};
+    // The page chooses these texts: they must not plant log-in data.
+    BookmarkEntry page = entryFromOutside(items[0], items.size() > 1 ? items[1] : std::string());
+    if (page.site.empty()) return {};
+    return Source{true, true, std::move(page.site), std::move(page.description)};
 }
 
 bool PageCapture::chooseSources(Sources& sources) {

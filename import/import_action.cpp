@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "import/import_dialog.h"
 #include "import/known_sites.h"
+#include "vault/record.h"
 
 namespace zn {
 
@@ -19,23 +20,24 @@ void TForm1::BitBtn10Click() {
     dispatcher_.run([&] { dialog.FormCreate(); });
     if (!importPorts_->dialogs.runImportDialog(dialog)) return;
 
-    // Every ticked item is compared with the list and with the rows made
-    // before it; the new rows join the list at once, in the order made.
+    // Every ticked item, made safe to store, is compared with the list and
+    // with the rows made before it; the new rows join the list at once, in
+    // the order made.
     KnownSites known(list_, services_.collation);
     std::vector<BookmarkEntry> added;
     std::vector<std::string> importedShortcuts;
     for (const CheckListItem& favorite : dialog.listbox1.items()) {
         if (!favorite.checked) continue;
-        const std::string address = dialog.shortcutAddress(favorite);
-        if (!address.empty() && known.addIfNew(address))
-            added.push_back(BookmarkEntry{address, std::string(favorite.text), "", ""});
+        BookmarkEntry entry = entryFromOutside(dialog.shortcutAddress(favorite), favorite.text);
+        if (!entry.site.empty() && known.addIfNew(entry.site)) added.push_back(std::move(entry));
         // Deleted whether or not it made a row.
         if (dialog.CheckBox1) importedShortcuts.push_back(dialog.shortcutPath(favorite));
     }
     for (const CheckListItem& item : dialog.CheckListBox1.items()) {
         if (!item.checked) continue;
-        const std::string address(item.text);
-        if (known.addIfNew(address)) added.push_back(BookmarkEntry{address, address, "", ""});
+        // The file's own text stays for the removal, which matches it exactly.
+        BookmarkEntry entry = entryFromOutside(item.text, item.text);
+        if (known.addIfNew(entry.site)) added.push_back(std::move(entry));
     }
     list_.addAll(std::move(added));
     // Stored before anything they came from is deleted: a crash, a kill or a

@@ -105,4 +105,31 @@ std::optional<RecordFields> SplitRecordFields(std::string_view record) {
     return fields;
 }
 
+namespace {
+
+std::string withoutSeparatorRuns(std::string_view text) {
+    std::string kept;
+    kept.reserve(text.size());
+    for (const char c : text) {
+        const bool mark = c == '|' || c == '&' || c == '@';
+        const std::size_t size = kept.size();
+        if (mark && size >= 2 && kept[size - 1] == c && kept[size - 2] == c) continue;
+        kept += c;
+    }
+    return kept;
+}
+
+void dropTrailing(std::string& text, char mark) {
+    while (!text.empty() && text.back() == mark) text.pop_back();
+}
+
+}  // namespace
+
+BookmarkEntry entryFromOutside(std::string_view site, std::string_view description) {
+    BookmarkEntry entry{withoutSeparatorRuns(site), withoutSeparatorRuns(description), "", ""};
+    dropTrailing(entry.site, '|');
+    dropTrailing(entry.description, '&');
+    return entry;
+}
+
 }  // namespace zn

@@ -25,6 +25,13 @@ void JoinRecordInto(const BookmarkEntry& entry, std::string& record);
 // Nothing when the record holds no "|||".
 std::optional<BookmarkEntry> SplitRecord(const std::string& record);
 
+// A bookmark made of texts from outside (a page's address and title, an
+// imported address and name), which must never plant a user name or a
+// password: every run of three or more '|', '&' or '@' is cut to two, and the
+// site loses the '|' and the description the '&' at its end, which would
+// join the separator after them. Such a row splits back into exactly itself.
+BookmarkEntry entryFromOutside(std::string_view site, std::string_view description);
+
 // The four fields as views into the record, for building an entry in place.
 struct RecordFields {
     std::string_view site;

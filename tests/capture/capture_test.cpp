@@ -107,6 +107,23 @@ TEST_F(Capture, WithoutConfirmationsThePageIsAddedSilentlyButStillBeeps) {
     EXPECT_EQ(beep.count, 1);
 }
 
+TEST_F(Capture, APageCannotPlantAUserNameOrPassword) {
+    setMessages(false);
+    startUnlockedWith({});
+    pages.answer("IExplore", R"("http://ie.example/?a&&&b","Title&&&me@@@secret&")");
+    pressCaptureHotkey();
+    // The America Online window's text is another program's, as unsafe.
+    pages = {};
+    americaOnlineShows("http://aol.example/|||x&&&me@@@secret");
+    pressCaptureHotkey();
+    // As the next start reads them back.
+    EXPECT_EQ(
+        storedEntries(),
+        (std::vector<BookmarkEntry>{
+            {"http://aol.example/||x&&me@@secret", "http://aol.example/||x&&me@@secret", "", ""},
+            {"http://ie.example/?a&&b", "Title&&me@@secret", "", ""}}));
+}
+
 TEST_F(Capture, TwoSourcesShowTwoUntickedBoxesAndHideTheThird) {
     startUnlockedWith({});
     capture().chooser().CheckBox1 = box("old one", true, true);

@@ -288,6 +288,25 @@ TEST_F(BookmarkPage, TickedAddressesMakeRowsAndTheirLinesLeaveTheFileExactCaseOn
               "</DL><p>\r\n");
 }
 
+TEST_F(BookmarkPage, ImportedTextsCannotPlantAUserNameOrPasswordTheFilesOwnLineStillGoes) {
+    writeFile(
+        root / "netscape/a/Bookmark.htm",
+        "<DT><A HREF=\"http://a.example/?q&&&me@@@pw\">A</A>\n<DT><A HREF=\"http://kept/\">\n");
+    writeFile(favorites / "Mine&&&me@@@pw&.url", shortcutText("http://f.example/|||x"));
+    unlocked();
+    runImport([](TwImport& dialog) {
+        dialog.BitBtn3Click();
+        dialog.setTick(ImportListId::Addresses, 0, true);
+        dialog.CheckBox1 = true;
+        return true;
+    });
+    EXPECT_EQ(storedEntries(),
+              (std::vector<BookmarkEntry>{
+                  {"http://a.example/?q&&me@@pw", "http://a.example/?q&&me@@pw", "", ""},
+                  {"http://f.example/||x", "Mine&&me@@pw", "", ""}}));
+    EXPECT_EQ(readFile(bookmarkFile("a/Bookmark.htm")), "<DT><A HREF=\"http://kept/\">\r\n");
+}
+
 TEST_F(BookmarkPage, AFileHoldingAZeroByteGivesItsAddressesButIsNeverRewritten) {
     const std::string path = bookmarkFile("a/Bookmark.htm");
     const std::string bytes = "<DT><A HREF=\"http://before-zero/\">B</A>\n\xFF\xFE<\0D\0T\0\n\0"s;

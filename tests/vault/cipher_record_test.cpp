@@ -160,5 +160,24 @@ TEST(Record, SplitAgreesWithPlainSearchesWhereverTheMarksFall) {
     }
 }
 
+TEST(Record, TextsFromOutsideSplitBackIntoExactlyTheirRow) {
+    const BookmarkEntry cut = entryFromOutside("http://a|||b&&&&c@@@d/|", "T@@@x&&&y|||z&&");
+    EXPECT_EQ(cut, (BookmarkEntry{"http://a||b&&c@@d/", "T@@x&&y||z", "", ""}));
+    EXPECT_EQ(entryFromOutside("http://a/?q=1&r=2|x", "Q&A @home | news"),
+              (BookmarkEntry{"http://a/?q=1&r=2|x", "Q&A @home | news", "", ""}));
+    // Every mix of marks, wherever it falls.
+    std::mt19937 random(11);
+    const std::string_view bytes = "a|&@";
+    const auto text = [&] {
+        std::string made(random() % 12, ' ');
+        for (auto& byte : made) byte = bytes[random() % bytes.size()];
+        return made;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const BookmarkEntry entry = entryFromOutside(text(), text());
+        ASSERT_EQ(SplitRecord(JoinRecord(entry)), entry) << JoinRecord(entry);
+    }
+}
+
 }  // namespace
 }  // namespace zn

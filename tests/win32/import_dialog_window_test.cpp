@@ -131,5 +131,19 @@ TEST_F(ImportDialogWindowTest, OnlyImportNowAndEnterEndWithImport) {
     }
 }
 
+TEST_F(ImportDialogWindowTest, FindAndTheFolderFieldTakeNoInputWhileASearchRuns) {
+    const int controls[] = {ImportDialogWindow::BitBtn8, ImportDialogWindow::OrvFolderLookup2,
+                            ImportDialogWindow::OrvFolderLookup2Browse};
+    int enabledDuringFind = 0;
+    pump.duringNext = [&] {
+        for (const int id : controls) enabledDuringFind += IsWindowEnabled(window().item(id)) != 0;
+    };
+    logic.BitBtn8Click();
+    pump.duringNext = nullptr;
+    EXPECT_GT(pump.calls, 0);
+    EXPECT_EQ(enabledDuringFind, 0);
+    for (const int id : controls) EXPECT_TRUE(IsWindowEnabled(window().item(id))) << id;
+}
+
 }  // namespace
 }  // namespace zn::testing
