@@ -146,7 +146,11 @@ public:
     void setNotificationHandler(std::function<void(TrayMouseMessage)> handler) override {
         this->handler = std::move(handler);
     }
+    void setArrivalHandler(std::function<void()> handler) override {
+        arrival = std::move(handler);
+    }
 
+    std::function<void()> arrival;
     bool capable = true;
     bool refuse = false;
     bool applicationVisible = false;
