@@ -90,11 +90,12 @@ void TForm1::readSettings() {
                    TextToShortCut(readShortcutText(key, kFavoriteKeyValue, kDefaultFavoriteKey),
                                   services_.keyboard));
     settings_.autoHide = readFlag(key, kAutoHideValue, false);
-    // A desktop that refuses the icon at start-up just leaves it off.
+    // A desktop that refuses the icon at start-up leaves it off until its
+    // notification area appears: at logon the task bar may come after us.
     try {
         services_.tray.setEnabled(readFlag(key, kIconValue, false));
     } catch (const std::exception&) {
-        services_.tray.setEnabled(false);
+        services_.tray.switchOffUntilTheShellArrives();
     }
     settings_.keepPass = readFlag(key, kKeepPassValue, true);
     settings_.showUser = readFlag(key, kShowUserValue, true);

@@ -71,8 +71,10 @@ void PageCapture::captureCurrentPage() {
 std::optional<std::string> PageCapture::queryPage(const std::string& service) {
     if (auto reply = services_.pages.request(service)) return reply;
     // A browser that is not running may be started by its service name, and
-    // asked once more; where no such program exists this fails silently.
-    services_.shell.startProgram(service, kPageQueryTopic);
+    // asked once more if it started; one that runs and did not answer is
+    // neither started again nor kept waiting a second time.
+    if (!services_.pages.lastRequestRefused()) return std::nullopt;
+    if (!services_.shell.startMinimised(service, kPageQueryTopic)) return std::nullopt;
     return services_.pages.request(service);
 }
 

@@ -23,19 +23,37 @@ TOrvSystemTray::TOrvSystemTray(NotificationArea& area, std::string applicationTi
     : area_(area), applicationMinimised_(applicationMinimised) {
     tip_ = firstCharacters(applicationTitle, kTrayTipLength);
     area_.setNotificationHandler([this](TrayMouseMessage message) { notify(message); });
+    area_.setArrivalHandler([this] { ShellArrived(); });
 }
 
 TOrvSystemTray::~TOrvSystemTray() {
+    area_.setArrivalHandler(nullptr);
     area_.setNotificationHandler(nullptr);
     if (enabled_) removeIcon();
 }
 
 void TOrvSystemTray::setEnabled(bool enabled) {
+    awaitingShell_ = false;
     enabled_ = enabled;
     if (enabled_ && (normalIcon_ || applicationMinimised_))
         addIcon();
     else
         removeIcon();
+}
+
+void TOrvSystemTray::switchOffUntilTheShellArrives() {
+    setEnabled(false);
+    awaitingShell_ = true;
+}
+
+void TOrvSystemTray::ShellArrived() {
+    if (!awaitingShell_) return;
+    // Refused again: it stays off, as at start-up, and nobody is told.
+    try {
+        setEnabled(true);
+    } catch (const std::exception&) {
+        enabled_ = false;
+    }
 }
 
 void TOrvSystemTray::setNormalIcon(bool normalIcon) {

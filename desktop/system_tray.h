@@ -26,6 +26,7 @@ public:
     // Enabled: the icon exists only while it is on.
     void setEnabled(bool enabled) override;
     bool isEnabled() const override { return enabled_; }
+    void switchOffUntilTheShellArrives() override;
     // The tool tip; only its first 63 characters reach the notification area.
     void setHint(const std::string& hint);
     const std::string& hint() const { return hint_; }
@@ -48,6 +49,8 @@ public:
     // The application's minimise and restore hooks.
     void ApplicationMinimize();
     void ApplicationRestore();
+    // The desktop's notification area has appeared.
+    void ShellArrived();
 
     bool iconShown() const { return iconShown_; }
     const std::string& tip() const { return tip_; }
@@ -65,6 +68,7 @@ private:
     bool normalIcon_ = false;
     bool iconShown_ = false;
     bool applicationMinimised_ = false;
+    bool awaitingShell_ = false;
 };
 
 }  // namespace zn

@@ -21,6 +21,13 @@ public:
     // when it is empty), never through a command interpreter. Failures are
     // not reported.
     virtual void startProgram(const std::string& program, const std::string& parameter) = 0;
+    // The same, minimised and without taking the focus from the user's
+    // window, for a program started only to be asked something; false when
+    // the system refused to start it.
+    virtual bool startMinimised(const std::string& program, const std::string& parameter) {
+        startProgram(program, parameter);
+        return true;
+    }
 };
 
 }  // namespace zn

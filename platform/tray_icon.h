@@ -16,6 +16,9 @@ public:
     // "Cannot create shell notification Icon" when the desktop refuses it.
     virtual void setEnabled(bool enabled) = 0;
     virtual bool isEnabled() const = 0;
+    // After a refusal at start-up: off now, and on by itself once the
+    // desktop's notification area appears, unless set otherwise meanwhile.
+    virtual void switchOffUntilTheShellArrives() { setEnabled(false); }
 };
 
 // What the desktop tells of a mouse action on the icon.
@@ -50,6 +53,9 @@ public:
     virtual bool applicationWindowVisible() const = 0;
     // Receives the mouse actions on the icon, on the user-interface thread.
     virtual void setNotificationHandler(std::function<void(TrayMouseMessage)> handler) = 0;
+    // Told when the notification area appears (the task bar starting, late
+    // at logon or again after a crash); never, where that cannot be known.
+    virtual void setArrivalHandler(std::function<void()> handler) { (void)handler; }
 };
 
 }  // namespace zn

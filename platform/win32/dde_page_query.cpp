@@ -77,6 +77,7 @@ DdePageQuery::~DdePageQuery() {
 }
 
 std::optional<std::string> DdePageQuery::request(const std::string& service) {
+    refused_ = false;
     try {
         return ask(service);
     } catch (...) {
@@ -97,7 +98,10 @@ std::optional<std::string> DdePageQuery::ask(const std::string& service) {
     const StringHandle topic(instance_, kWindowInfoTopic);
     if (!serviceName.get() || !topic.get()) return std::nullopt;
     const Conversation conversation(instance_, serviceName.get(), topic.get());
-    if (!conversation.get()) return std::nullopt;
+    if (!conversation.get()) {
+        refused_ = true;
+        return std::nullopt;
+    }
 
     const StringHandle item(instance_, kLastActiveWindowItem);
     if (!item.get()) return std::nullopt;

@@ -22,6 +22,7 @@ public:
     DdePageQuery& operator=(const DdePageQuery&) = delete;
 
     std::optional<std::string> request(const std::string& service) override;
+    bool lastRequestRefused() const override { return refused_; }
 
 private:
     std::optional<std::string> ask(const std::string& service);
@@ -30,6 +31,7 @@ private:
     // belongs to the thread that made it, the user-interface thread.
     DWORD instance_ = 0;
     DWORD timeout_;
+    bool refused_ = false;
 };
 
 }  // namespace zn::win32

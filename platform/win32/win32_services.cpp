@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -191,11 +192,19 @@ std::string quotedArgument(const std::string& argument) {
     return quoted + '"';
 }
 
-void Win32Shell::startProgram(const std::string& program, const std::string& parameter) {
+namespace {
+
+// False when the system refused to start the program.
+bool startWithShowState(const std::string& program, const std::string& parameter,
+                        std::optional<WORD> showState) {
     std::string commandLine = quotedArgument(program);
     if (!parameter.empty()) commandLine += ' ' + quotedArgument(parameter);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (showState) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = *showState;
+    }
     PROCESS_INFORMATION process{};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
@@ -203,11 +212,22 @@ void Win32Shell::startProgram(const std::string& program, const std::string& par
     // system looks for a command, with ".exe" added, as a browser started
     // by its service name must be; the command line's quotes keep the
     // program one argument.
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+}  // namespace
+
+void Win32Shell::startProgram(const std::string& program, const std::string& parameter) {
+    startWithShowState(program, parameter, std::nullopt);
+}
+
+bool Win32Shell::startMinimised(const std::string& program, const std::string& parameter) {
+    return startWithShowState(program, parameter, SW_SHOWMINNOACTIVE);
 }
 
 Win32Timers::Win32Timers(ApplicationWindow& window) : window_(window) {

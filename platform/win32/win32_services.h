@@ -56,6 +56,7 @@ public:
     void openDocument(const std::string& target, const std::string& workingFolder) override;
     void openSite(const std::string& site) override;
     void startProgram(const std::string& program, const std::string& parameter) override;
+    bool startMinimised(const std::string& program, const std::string& parameter) override;
 };
 
 // Fires from WM_TIMER on the application window.

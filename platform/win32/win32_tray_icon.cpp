@@ -45,6 +45,7 @@ Win32TrayIcon::Win32TrayIcon(ApplicationWindow& window)
                 NOTIFYICONDATAA data = record(tip_);
                 Shell_NotifyIconA(NIM_ADD, &data);
             }
+            if (arrival_) arrival_();
             return std::nullopt;
         });
     }
@@ -58,7 +59,9 @@ Win32TrayIcon::~Win32TrayIcon() {
 }
 
 bool Win32TrayIcon::shellCapable() const {
-    return FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
+    // Every Windows this runs on has a notification area; whether its task
+    // bar runs now is for the shell to say, by refusing the icon.
+    return true;
 }
 
 NOTIFYICONDATAA Win32TrayIcon::record(const std::string& tip) const {

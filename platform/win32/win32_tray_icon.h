@@ -36,7 +36,6 @@ public:
     Win32TrayIcon(const Win32TrayIcon&) = delete;
     Win32TrayIcon& operator=(const Win32TrayIcon&) = delete;
 
-    // Whether a shell with a notification area runs now.
     bool shellCapable() const override;
     bool addIcon(const std::string& tip) override;
     void modifyIcon(const std::string& tip) override;
@@ -45,6 +44,9 @@ public:
     bool applicationWindowVisible() const override;
     void setNotificationHandler(std::function<void(TrayMouseMessage)> handler) override {
         handler_ = std::move(handler);
+    }
+    void setArrivalHandler(std::function<void()> handler) override {
+        arrival_ = std::move(handler);
     }
 
     // The record for a call; the tip is cut to what the record holds.
@@ -59,6 +61,7 @@ private:
     std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter> icon_;
     UINT taskbarCreated_ = 0;
     std::function<void(TrayMouseMessage)> handler_;
+    std::function<void()> arrival_;
     bool added_ = false;
     std::string tip_;
 };

@@ -224,8 +224,32 @@ TEST_F(Capture, BrowsersNotRunningAreStartedByServiceNameAndAskedOnceMore) {
     EXPECT_EQ(shell.launches[0].target, "Netscape");
     EXPECT_EQ(shell.launches[0].argumentOrFolder, "WWW_GetWindowInfo");
     EXPECT_EQ(shell.launches[1].target, "IExplore");
+    EXPECT_EQ(shell.minimisedStarts, 2);
     EXPECT_EQ(pages.requests, (Sites{"Netscape", "Netscape", "IExplore", "IExplore"}));
     EXPECT_TRUE(form->list().findBySite("http://ie.example/"));
+}
+
+TEST_F(Capture, OnlyARefusedConnectionWithAStartThatWasAcceptedIsAskedAgain) {
+    struct Case {
+        const char* what;
+        bool running;  // the browsers run and do not answer
+        bool startRefused;
+        std::size_t starts;
+    };
+    startUnlockedWith({});
+    for (const auto& [what, running, startRefused, starts] :
+         {Case{"running browsers that did not answer", true, false, 0},
+          Case{"no browsers, and their starts refused", false, true, 2}}) {
+        SCOPED_TRACE(what);
+        pages.requests.clear();
+        shell.launches.clear();
+        pages.running = running ? std::set<std::string>{"Netscape", "IExplore"}
+                                : std::set<std::string>{};
+        shell.refuseStarts = startRefused;
+        pressCaptureHotkey();
+        EXPECT_EQ(shell.launches.size(), starts);
+        EXPECT_EQ(pages.requests, (Sites{"Netscape", "IExplore"}));
+    }
 }
 
 TEST_F(Capture, NoAnswerAndRepliesWithoutAnAddressAddNothingSilently) {

@@ -64,5 +64,21 @@ TEST_F(TrayInMainWindow, ARefusalAtStartUpSwitchesItOffSilentlyButFromOptionsIsR
     EXPECT_FALSE(area.shown);
 }
 
+TEST_F(TrayInMainWindow, AnIconRefusedAtStartUpAppearsWithTheShellUnlessSwitchedOffMeanwhile) {
+    for (const bool switchedOff : {false, true}) {
+        SCOPED_TRACE(switchedOff ? "switched off meanwhile" : "left as it was");
+        systemTray.setEnabled(false);
+        area.refuse = true;
+        startWithIcon(true);
+        if (switchedOff) systemTray.setEnabled(false);
+        area.refuse = false;
+        ASSERT_TRUE(area.arrival);
+        area.arrival();
+        EXPECT_EQ(area.shown, !switchedOff);
+        EXPECT_EQ(systemTray.isEnabled(), !switchedOff);
+        EXPECT_TRUE(messages.shown.empty());
+    }
+}
+
 }  // namespace
 }  // namespace zn::testing

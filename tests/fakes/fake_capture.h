@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
     // The replies to a service's requests in turn; the last one repeats.
     // A service with none never answers.
     std::map<std::string, std::vector<std::optional<std::string>>> answers;
+    // Services whose browser runs but never answers; any other without an
+    // answer refuses the connection.
+    std::set<std::string> running;
     std::vector<std::string> requests;
 
     void answer(const std::string& service, std::optional<std::string> reply) {
@@ -35,10 +39,15 @@ public:
         const std::size_t turn =
             static_cast<std::size_t>(std::count(requests.begin(), requests.end(), service));
         requests.push_back(service);
+        refused_ = running.count(service) == 0;
         const auto it = answers.find(service);
         if (it == answers.end() || it->second.empty()) return std::nullopt;
         return it->second[std::min(turn, it->second.size() - 1)];
     }
+    bool lastRequestRefused() const override { return refused_; }
+
+private:
+    bool refused_ = false;
 };
 
 struct FakeWindow {
@@ -141,7 +150,11 @@ public:
     void setNotificationHandler(std::function<void(TrayMouseMessage)> handler) override {
         this->handler = std::move(handler);
     }
+    void setArrivalHandler(std::function<void()> handler) override {
+        arrival = std::move(handler);
+    }
 
+    std::function<void()> arrival;
     bool capable = true;
     bool refuse = false;
     bool applicationVisible = false;

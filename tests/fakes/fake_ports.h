@@ -171,6 +171,14 @@ public:
     void startProgram(const std::string& program, const std::string& parameter) override {
         launches.push_back({true, program, parameter});
     }
+    bool startMinimised(const std::string& program, const std::string& parameter) override {
+        startProgram(program, parameter);
+        ++minimisedStarts;
+        return !refuseStarts;
+    }
+
+    bool refuseStarts = false;
+    int minimisedStarts = 0;
 
     std::vector<Launch> launches;
 };

@@ -77,13 +77,17 @@ TEST(DdePageQueryTest, GetsTheServersReplyAsItIsAndNothingFromAMissingOrSilentSe
         const ServerProcess server({"IExplore", reply});
         DdePageQuery query;
         EXPECT_EQ(query.request("IExplore"), reply);
+        EXPECT_FALSE(query.lastRequestRefused());
         EXPECT_EQ(query.request("Netscape"), std::nullopt);
+        EXPECT_TRUE(query.lastRequestRefused());
         // The same query object asks again.
         EXPECT_EQ(query.request("IExplore"), reply);
     }
     const ServerProcess silent({"Netscape", reply, "--silent"});
     DdePageQuery query(300);
     EXPECT_EQ(query.request("Netscape"), std::nullopt);
+    // A browser that runs and keeps silent is not one to start.
+    EXPECT_FALSE(query.lastRequestRefused());
 }
 
 // A top-level window of the test's own, of a plain class, with a title.

@@ -59,6 +59,19 @@ TEST(Win32Shell, AStartedProgramGetsItsParameterAsOneArgument) {
     EXPECT_EQ(readWhenWritten(none, 1), "0\n");
 }
 
+TEST(Win32Shell, ABrowserStartedToBeAskedStartsMinimisedAndNotActivated) {
+    TempFolder folder;
+    const auto arguments = folder / "arguments.txt";
+    const auto show = folder / "show.txt";
+    SetEnvironmentVariableA("ZN_ECHO_OUT", arguments.string().c_str());
+    SetEnvironmentVariableA("ZN_ECHO_SHOW", show.string().c_str());
+    EXPECT_TRUE(Win32Shell().startMinimised(ZN_ECHO_ARGUMENTS, "WWW_GetWindowInfo"));
+    EXPECT_EQ(readWhenWritten(arguments, 2), "1\nWWW_GetWindowInfo\n");
+    EXPECT_EQ(readWhenWritten(show, 1), std::to_string(SW_SHOWMINNOACTIVE) + "\n");
+    SetEnvironmentVariableA("ZN_ECHO_SHOW", nullptr);
+    EXPECT_FALSE(Win32Shell().startMinimised("C:\\no such folder\\browser.exe", "x"));
+}
+
 TEST(Win32Shell, ASiteThatNamesAProgramStartsNothing) {
     TempFolder folder;
     char full[MAX_PATH];

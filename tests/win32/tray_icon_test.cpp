@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "desktop/system_tray.h"
 #include "platform/win32/win32_tray_icon.h"
 
 namespace zn::testing {
@@ -39,6 +40,27 @@ TEST(Win32TrayIcon, PassesMouseActionsOnTheIconToItsHandler) {
               (std::vector{TrayMouseMessage::LeftButtonUp, TrayMouseMessage::LeftButtonDoubleClick,
                            TrayMouseMessage::RightButtonUp, TrayMouseMessage::Other}));
     EXPECT_FALSE(tray.applicationWindowVisible());
+}
+
+TEST(Win32TrayIcon, WithoutATaskBarTheIconIsRefusedAndItsArrivalIsTold) {
+    ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), nullptr) << "this prefix runs a task bar";
+    win32::ApplicationWindow window("Zintrel");
+    Win32TrayIcon area(window);
+    int arrivals = 0;
+    area.setArrivalHandler([&] { ++arrivals; });
+    {
+        TOrvSystemTray tray(area, "Zintrel");
+        tray.setNormalIcon(true);
+        try {
+            tray.setEnabled(true);
+            FAIL() << "an icon with no task bar to show it";
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), kTrayRefusedMessage);
+        }
+    }
+    area.setArrivalHandler([&] { ++arrivals; });
+    SendMessageA(window.handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(arrivals, 1);
 }
 
 }  // namespace
