@@ -14,10 +14,18 @@
 
 namespace zn {
 
+// The largest files the readers take; each is read in time and memory in
+// proportion to its size, so these caps bound what any file can cost.
+inline constexpr std::size_t kMaxChromiumSessionFile = 8u << 20;
+inline constexpr std::size_t kMaxLocalStateFile = 4u << 20;
+inline constexpr std::size_t kMaxDevToolsList = 4u << 20;
+
 // The current navigation of the selected tab of the active window, from the
 // commands of a session file ("SNSS", version 1 or 3). A truncated last
 // command (the browser may be appending) is ignored; anything else that is
-// not such a file gives nothing.
+// not such a file gives nothing, as does a file larger than the cap or one
+// past the bounds of what a browser keeps (tens of thousands of tabs,
+// hundreds of thousands of history entries).
 std::optional<BrowserPage> chromiumSessionPage(std::string_view sessionFile);
 
 // The profile folder name "Local State" gives as last used

@@ -4,51 +4,25 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <nlohmann/json.hpp>
-#include <unordered_set>
+
+#include "platform/linux/json_reader.h"
 
 namespace zn {
 namespace {
-
-using nlohmann::json;
 
 constexpr std::string_view kMozLz4Magic{"mozLz40\0", 8};
 constexpr std::size_t kMozLz4Header = 12;
 // LZ4 expands a byte of block to at most 255 bytes of text.
 constexpr std::size_t kLz4MaxRatio = 255;
-constexpr std::size_t kMaxSessionFile = 64u << 20;
+constexpr std::size_t kMaxSessionFile = kMozLz4Header + LZ4_COMPRESSBOUND(kMaxSessionText);
 constexpr std::size_t kMaxProfilesIni = 1u << 20;
 
-// Only these members are kept while parsing: a session holds form data,
-// scroll positions, cookies and closed tabs we never look at.
-bool keptMember(const std::string& name) {
-    static const std::unordered_set<std::string> kept{
-        "windows", "selectedWindow", "tabs", "selected", "entries", "index", "url", "title"};
-    return kept.count(name) != 0;
-}
-
-// The 1-based position a member names, clamped to 1..count; 0 for none.
-std::size_t clampedPosition(const json& object, const char* member, std::size_t count,
-                            std::size_t fallback) {
-    if (count == 0) return 0;
-    std::size_t position = fallback;
-    const auto found = object.find(member);
-    if (found != object.end() && found->is_number_integer()) {
-        const auto value = found->get<std::int64_t>();
-        position = value < 1 ? 1 : std::size_t(std::min<std::int64_t>(value, std::int64_t(count)));
-    }
-    return std::clamp<std::size_t>(position, 1, count);
-}
-
-const json* arrayMember(const json& object, const char* member) {
-    if (!object.is_object()) return nullptr;
-    const auto found = object.find(member);
-    return found != object.end() && found->is_array() && !found->empty() ? &*found : nullptr;
-}
-
-std::string stringMember(const json& object, const char* member) {
-    const auto found = object.find(member);
-    return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
+// The 1-based position a member names, as an index clamped to what exists;
+// fallback when the member is no integer.
+std::size_t clampedIndex(std::optional<std::string_view> member, std::size_t fallback) {
+    const auto value = jsonInteger(member);
+    if (!value) return fallback;
+    return *value < 1 ? 0 : std::size_t(*value - 1);
 }
 
 struct IniSection {
@@ -112,25 +86,26 @@ std::optional<std::string> inflateMozLz4(std::string_view file) {
 }
 
 std::optional<BrowserPage> firefoxSelectedPage(std::string_view sessionJson) {
-    const json::parser_callback_t keepPageMembers = [](int, json::parse_event_t event,
-                                                       json& parsed) {
-        return event != json::parse_event_t::key || keptMember(parsed.get<std::string>());
-    };
-    const json session = json::parse(sessionJson, keepPageMembers, false);
-    const json* windows = arrayMember(session, "windows");
-    if (!windows) return std::nullopt;
-    const json& window =
-        (*windows)[clampedPosition(session, "selectedWindow", windows->size(), 1) - 1];
-    const json* tabs = arrayMember(window, "tabs");
-    if (!tabs) return std::nullopt;
-    const json& tab = (*tabs)[clampedPosition(window, "selected", tabs->size(), 1) - 1];
-    const json* entries = arrayMember(tab, "entries");
-    if (!entries) return std::nullopt;
+    const auto json = JsonText::read(sessionJson);
+    if (!json) return std::nullopt;
+    const auto session = json->members(json->value(), {"windows", "selectedWindow"});
+    const auto window =
+        session[0] ? json->elementOrLast(*session[0], clampedIndex(session[1], 0)) : std::nullopt;
+    if (!window) return std::nullopt;
+    const auto windowMembers = json->members(*window, {"tabs", "selected"});
+    const auto tab = windowMembers[0]
+                         ? json->elementOrLast(*windowMembers[0], clampedIndex(windowMembers[1], 0))
+                         : std::nullopt;
+    if (!tab) return std::nullopt;
     // Without an index the newest entry is the current one.
-    const json& entry =
-        (*entries)[clampedPosition(tab, "index", entries->size(), entries->size()) - 1];
-    if (!entry.is_object()) return std::nullopt;
-    BrowserPage page{stringMember(entry, "url"), stringMember(entry, "title")};
+    const auto tabMembers = json->members(*tab, {"entries", "index"});
+    const auto entry =
+        tabMembers[0] ? json->elementOrLast(*tabMembers[0], clampedIndex(tabMembers[1], SIZE_MAX))
+                      : std::nullopt;
+    if (!entry) return std::nullopt;
+    const auto entryMembers = json->members(*entry, {"url", "title"});
+    BrowserPage page{jsonString(entryMembers[0]).value_or(""),
+                     jsonString(entryMembers[1]).value_or("")};
     if (page.url.empty()) return std::nullopt;
     return page;
 }

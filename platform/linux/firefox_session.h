@@ -13,9 +13,10 @@
 
 namespace zn {
 
-// Largest session text we inflate; far above any real session, small enough
-// that a forged size field cannot make us allocate without bound.
-inline constexpr std::size_t kMaxSessionText = 128u << 20;
+// Largest session text we inflate: a session of thousands of tabs with their
+// histories, and small enough that reading any session text, however forged,
+// takes well under a tenth of a second and a few tens of megabytes.
+inline constexpr std::size_t kMaxSessionText = 8u << 20;
 
 // The JSON text inside a mozLz4 file: the 8-byte magic "mozLz40\0", the
 // text's size as 32-bit little-endian, one LZ4 block. Nothing for any other
@@ -27,6 +28,7 @@ std::optional<std::string> inflateMozLz4(std::string_view file);
 // selectedWindow, selected and index count from 1 and are clamped to what
 // exists, as the browser does when it restores. Nothing for text that is not
 // a session or a session without a page.
+// Text nested deeper than kMaxJsonDepth is no session.
 std::optional<BrowserPage> firefoxSelectedPage(std::string_view sessionJson);
 
 // The profile folders profiles.ini names as default, in the order to try:

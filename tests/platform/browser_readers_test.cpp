@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <lz4.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,8 @@
 #include <climits>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <thread>
 
 #include "platform/linux/browser_page_query.h"
@@ -175,6 +178,22 @@ TEST(BrowserReaders, FirefoxSessionPositionsCountFromOneAndAreClamped) {
         {R"({"windows":[]})", std::nullopt},
         {R"({"windows":[{"tabs":[{"entries":[{"url":"a"}]}]})", std::nullopt},  // cut short
         {std::string(200000, '[') + std::string(200000, ']'), std::nullopt},
+        {R"( { "windows" : [ { "tabs" : [ { "entries" : [ { "url" : "u\u00e9\ud83d\ude00" ,)"
+         R"( "title" : "a\"b\\c\/d\n" } ] } ] } ] } )",
+         BrowserPage{"u\xC3\xA9\xF0\x9F\x98\x80", "a\"b\\c/d\n"}},
+        {R"({"windows":[{"tabs":[{"entries":[{"url":"a"}]}]}],)"
+         R"("windows":[{"tabs":[{"entries":[{"url":"b"}]}]}]})",
+         BrowserPage{"b", ""}},
+        {R"({"windows":[{"tabs":[{"entries":[{"url":"a","x":[)" + std::string(500, '[') +
+             std::string(500, ']') + "]}]}]}]}",
+         BrowserPage{"a", ""}},
+        {R"({"windows":[{"tabs":[{"entries":[{"url":"a","x":[)" + std::string(520, '[') +
+             std::string(520, ']') + "]}]}]}]}",
+         std::nullopt},
+        {R"({"windows":[{"tabs":[{"entries":[{"url":"a"}]}]}],"x":"\xff"})", std::nullopt},
+        {R"({"windows":[{"tabs":[{"entries":[{"url":"a\ud800"}]}]}]})", std::nullopt},
+        {R"({"windows":[{"tabs":[{"entries":[{"url":"a"}]}]}]} x)", std::nullopt},
+        {R"({"windows":[{"tabs":[{"entries":[{"url":"a"}]}]}],"n":01})", std::nullopt},
         {std::string("\x89PNG\r\n\x1a\n\0\0\xff", 12), std::nullopt},
     };
     for (const auto& [json, page] : cases)
@@ -219,29 +238,111 @@ TEST(BrowserReaders, ChromiumSessionFollowsTheActiveWindowAndItsSelections) {
     EXPECT_EQ(chromiumSessionPage(loneSurrogate.file()), (BrowserPage{"u", "\xEF\xBF\xBD"}));
 }
 
-TEST(BrowserReaders, DamagedSessionFilesNeverCrash) {
+// Where each command of a session file starts, and its id.
+std::vector<std::pair<std::size_t, std::uint8_t>> sessionCommands(const std::string& file) {
+    std::vector<std::pair<std::size_t, std::uint8_t>> commands;
+    for (std::size_t offset = 8; offset + 3 <= file.size();) {
+        commands.emplace_back(offset, std::uint8_t(file[offset + 2]));
+        offset += 2 + (std::uint8_t(file[offset]) | (std::uint8_t(file[offset + 1]) << 8));
+    }
+    return commands;
+}
+
+TEST(BrowserReaders, DamagedSessionFiles) {
     const std::string real = fileText(realSessionFile());
     std::string enciphered = real;
     enciphered[4] = 2;
     EXPECT_FALSE(chromiumSessionPage(enciphered));
     EXPECT_FALSE(chromiumSessionPage("SNS"));
     EXPECT_FALSE(chromiumSessionPage("NOPE\3\0\0\0"));
-    // Every cut, and every byte spoiled, gives a page or nothing; the file is
-    // read to its last complete command.
-    for (std::size_t length = 0; length < real.size(); ++length) {
-        const auto page = chromiumSessionPage(std::string_view(real).substr(0, length));
-        if (page) {
-            EXPECT_FALSE(page->url.empty());
+    const auto commands = sessionCommands(real);
+    // A cut inside a command reads as the cut before it: the browser may be
+    // writing that command.
+    for (std::size_t command = 0; command < commands.size(); ++command) {
+        const std::size_t start = commands[command].first;
+        const std::size_t end =
+            command + 1 < commands.size() ? commands[command + 1].first : real.size();
+        const auto before = chromiumSessionPage(std::string_view(real).substr(0, start));
+        for (std::size_t length = start + 1; length < end; ++length)
+            EXPECT_EQ(chromiumSessionPage(std::string_view(real).substr(0, length)), before)
+                << length;
+    }
+    // A spoiled byte in a command the reader does not read changes nothing;
+    // elsewhere it gives a page with an address, or nothing.
+    const std::set<std::uint8_t> read{0, 2, 3, 4, 5, 6, 7, 8, 11, 16, 17, 20, 24};
+    std::size_t unread = 0;
+    for (std::size_t command = 0; command < commands.size(); ++command) {
+        const auto [start, id] = commands[command];
+        const std::size_t end =
+            command + 1 < commands.size() ? commands[command + 1].first : real.size();
+        for (std::size_t at = start; at < end; ++at) {
+            std::string spoiled = real;
+            spoiled[at] = char(~spoiled[at]);
+            const auto page = chromiumSessionPage(spoiled);
+            if (!read.count(id) && at > start + 2) {
+                EXPECT_EQ(page, kShownPage) << at;
+                ++unread;
+            } else if (page) {
+                EXPECT_FALSE(page->url.empty()) << at;
+            }
         }
     }
-    for (std::size_t at = 8; at < real.size(); ++at) {
-        std::string spoiled = real;
-        spoiled[at] = char(~spoiled[at]);
-        chromiumSessionPage(spoiled);
-    }
+    EXPECT_GT(unread, 100u);
     SessionWriter huge;
     huge.command(0, {1, 1}).raw(6, std::string("\x40\0\0\0\1\0\0\0\0\0\0\0\xff\xff\xff\x7f", 16));
     EXPECT_FALSE(chromiumSessionPage(huge.file()));
+}
+
+// The kB of a line of /proc/self/status ("VmSize").
+long statusKb(const std::string& name) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(name + ":")) return std::stol(line.substr(name.size() + 1));
+    }
+    return 0;
+}
+
+// Files made to be slow or large: what used to take minutes or gigabytes is
+// read in moments, in a child process allowed 96 MB more than it has.
+TEST(BrowserReaders, ForgedFilesAreReadInTimeAndMemoryToTheirSize) {
+    SessionWriter closedWindows;  // 720 KB of tabs, their windows closed one by one
+    for (std::int32_t window = 1; closedWindows.file().size() < 720'000; ++window) {
+        for (std::int32_t tab = 0; tab < 500; ++tab) closedWindows.command(0, {window, tab});
+        closedWindows.command(17, {window});
+    }
+    SessionWriter prunes;  // history entries moved down again and again
+    prunes.command(0, {1, 1});
+    for (std::int32_t index = 0; index < 30000; ++index)
+        prunes.navigation(1, index, "http://p/", u"");
+    for (std::int32_t step = 0; step < 30000; ++step) prunes.command(24, {1, 0, 1});
+    const std::string brackets = std::string(4u << 20, '[') + std::string(4u << 20, ']');
+    const std::string session = mozLz4(brackets);
+    const std::string_view nested = std::string_view(brackets).substr(2u << 20, 4u << 20);
+    const std::function<bool()> reads[] = {
+        [&] { return !chromiumSessionPage(closedWindows.file()); },
+        [&] { return !chromiumSessionPage(prunes.file()); },
+        [&] { return !firefoxSelectedPage(*inflateMozLz4(session)); },
+        [&] { return chromiumLastUsedProfile(nested) == "Default"; },
+        [&] { return !devToolsFirstPage(nested); },
+    };
+    const rlim_t allowed = rlim_t(statusKb("VmSize") + 96 * 1024) * 1024;
+    for (std::size_t which = 0; which < std::size(reads); ++which) {
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t child = fork();
+        if (child == 0) {
+            const rlimit limit{allowed, allowed};
+            setrlimit(RLIMIT_AS, &limit);
+            try {
+                _exit(reads[which]() ? 0 : 1);
+            } catch (...) {
+                _exit(2);  // never back into the test runner
+            }
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << which;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << which;
+    }
 }
 
 TEST(BrowserReaders, FirefoxDefaultProfileChoice) {
@@ -335,14 +436,22 @@ public:
         thread_ = std::thread([this] { serve(); });
     }
     ~CannedHttpServer() {
-        shutdown(listener_, SHUT_RDWR);
-        thread_.join();
+        stop();
         close(listener_);
     }
     std::uint16_t port() const { return port_; }
-    const std::string& request() const { return request_; }
+    // What the client sent, once the exchange is over.
+    const std::string& request() {
+        stop();
+        return request_;
+    }
 
 private:
+    // A server never called ends its wait for a connection here.
+    void stop() {
+        shutdown(listener_, SHUT_RDWR);
+        if (thread_.joinable()) thread_.join();
+    }
     void serve() {
         const int connection = accept(listener_, nullptr, nullptr);
         if (connection < 0) return;
@@ -470,11 +579,13 @@ TEST_F(BrowserHome, ADevToolsPortThatFailsLeavesTheSessionFile) {
         CannedHttpServer server(answer);
         writeFile(chromium / "DevToolsActivePort", std::to_string(server.port()) + "\n");
         EXPECT_EQ(ask("IExplore"), browserReply(kChromiumPage)) << answer;
+        EXPECT_TRUE(server.request().starts_with("GET /json/list HTTP/1.1\r\n")) << answer;
     }
     {
         CannedHttpServer silent("", false);
         writeFile(chromium / "DevToolsActivePort", std::to_string(silent.port()) + "\n");
         EXPECT_EQ(ask("IExplore"), browserReply(kChromiumPage));
+        EXPECT_TRUE(silent.request().starts_with("GET /json/list HTTP/1.1\r\n"));
     }
     for (const char* file : {"1\n", "70000\n", "x\n", "9222junk\n", ""}) {
         writeFile(chromium / "DevToolsActivePort", file);
