@@ -8,6 +8,7 @@
 #include <string>
 
 #include "desktop/shortcut_text.h"
+#include "platform/crypto.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 
@@ -28,6 +29,7 @@ class TwOptions {
 public:
     TwOptions(Registry& registry, AppDialogs& dialogs, MessageBoxes& messages)
         : registry_(registry), dialogs_(dialogs), messages_(messages) {}
+    ~TwOptions() { crypto::wipe(pendingPassword_); }
 
     // The controls, top to bottom.
     ShortcutValue HotKey1 = 0;  // shows and hides the main window

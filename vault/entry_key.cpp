@@ -1,0 +1,55 @@
+#include "vault/entry_key.h"
+
+#include "vault/base64.h"
+#include "vault/protected_vault.h"
+
+namespace zn {
+namespace {
+
+// An entry's bytes: the format version, the nonce, then the sealed record
+// and its tag. The version byte is also what the tag covers besides the record.
+constexpr std::size_t kEntryNonceAt = 1;
+constexpr std::size_t kEntrySealedAt = kEntryNonceAt + crypto::kGcmNonceLength;
+
+std::string_view entryAssociatedData() {
+    static constexpr char version = static_cast<char>(kProtectedFormatVersion);
+    return {&version, 1};
+}
+
+}  // namespace
+
+std::string LegacyEntryKey::seal(std::string_view record) {
+    return cipher_.encipher(std::string(record));
+}
+
+bool LegacyEntryKey::open(std::string_view stored, std::string& record) {
+    return cipher_.decipherInto(stored, record);
+}
+
+std::string ProtectedEntryKey::seal(std::string_view record) {
+    return sealWithNonce(crypto::randomBytes(crypto::kGcmNonceLength), record);
+}
+
+std::string ProtectedEntryKey::sealWithNonce(std::string_view nonce, std::string_view record) {
+    sealed_.clear();
+    sealed_.push_back(static_cast<char>(kProtectedFormatVersion));
+    sealed_.append(nonce);
+    aead_.seal(nonce, entryAssociatedData(), record, sealed_);
+    std::string text(kProtectedPrefix);
+    text += base64Encode(sealed_);
+    return text;
+}
+
+bool ProtectedEntryKey::open(std::string_view stored, std::string& record) {
+    record.clear();
+    if (!isProtectedText(stored)) return false;
+    const auto bytes = base64Decode(stored.substr(kProtectedPrefix.size()));
+    if (!bytes || bytes->size() < kEntrySealedAt + crypto::kGcmTagLength ||
+        static_cast<std::uint8_t>((*bytes)[0]) != kProtectedFormatVersion)
+        return false;
+    const std::string_view view(*bytes);
+    return aead_.open(view.substr(kEntryNonceAt, crypto::kGcmNonceLength), entryAssociatedData(),
+                      view.substr(kEntrySealedAt), record);
+}
+
+}  // namespace zn
