@@ -27,7 +27,17 @@ bool LegacyEntryKey::open(std::string_view stored, std::string& record) {
 }
 
 std::string ProtectedEntryKey::seal(std::string_view record) {
-    return sealWithNonce(crypto::randomBytes(crypto::kGcmNonceLength), record);
+    // The system's generator costs most per call, not per byte: nonces are
+    // drawn from it for many texts at once, each still used only once.
+    constexpr std::size_t kNoncesPerDraw = 256;
+    if (nextNonce_ == nonces_.size()) {
+        nonces_ = crypto::randomBytes(kNoncesPerDraw * crypto::kGcmNonceLength);
+        nextNonce_ = 0;
+    }
+    const std::string_view nonce =
+        std::string_view(nonces_).substr(nextNonce_, crypto::kGcmNonceLength);
+    nextNonce_ += crypto::kGcmNonceLength;
+    return sealWithNonce(nonce, record);
 }
 
 std::string ProtectedEntryKey::sealWithNonce(std::string_view nonce, std::string_view record) {
@@ -35,19 +45,22 @@ std::string ProtectedEntryKey::sealWithNonce(std::string_view nonce, std::string
     sealed_.push_back(static_cast<char>(kProtectedFormatVersion));
     sealed_.append(nonce);
     aead_.seal(nonce, entryAssociatedData(), record, sealed_);
-    std::string text(kProtectedPrefix);
-    text += base64Encode(sealed_);
+    std::string text;
+    // Room for the terminating zero the store adds, so that adding it never copies.
+    text.reserve(kProtectedPrefix.size() + (sealed_.size() + 2) / 3 * 4 + 1);
+    text.append(kProtectedPrefix);
+    base64EncodeAppend(sealed_, text);
     return text;
 }
 
 bool ProtectedEntryKey::open(std::string_view stored, std::string& record) {
     record.clear();
     if (!isProtectedText(stored)) return false;
-    const auto bytes = base64Decode(stored.substr(kProtectedPrefix.size()));
-    if (!bytes || bytes->size() < kEntrySealedAt + crypto::kGcmTagLength ||
-        static_cast<std::uint8_t>((*bytes)[0]) != kProtectedFormatVersion)
+    if (!base64DecodeInto(stored.substr(kProtectedPrefix.size()), opened_) ||
+        opened_.size() < kEntrySealedAt + crypto::kGcmTagLength ||
+        static_cast<std::uint8_t>(opened_[0]) != kProtectedFormatVersion)
         return false;
-    const std::string_view view(*bytes);
+    const std::string_view view(opened_);
     return aead_.open(view.substr(kEntryNonceAt, crypto::kGcmNonceLength), entryAssociatedData(),
                       view.substr(kEntrySealedAt), record);
 }

@@ -48,6 +48,9 @@ public:
 private:
     crypto::Aes256Gcm aead_;
     std::string sealed_;  // one buffer for every text sealed
+    std::string opened_;  // and one for every text opened
+    std::string nonces_;  // random, each taken once
+    std::size_t nextNonce_ = 0;
 };
 
 }  // namespace zn

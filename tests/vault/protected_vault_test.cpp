@@ -52,6 +52,11 @@ TEST(CryptoPort, MatchesThePublishedVectors) {
     EXPECT_EQ(opened, plain);
     EXPECT_FALSE(aead.open(nonce, "other", sealed, opened));
     EXPECT_TRUE(opened.empty());
+    // A tag over no text at all is checked as well.
+    std::string tagOnly;
+    aead.seal(nonce, associated, {}, tagOnly);
+    EXPECT_TRUE(aead.open(nonce, associated, tagOnly, opened));
+    EXPECT_FALSE(aead.open(nonce, "other", tagOnly, opened));
 
     EXPECT_NE(crypto::randomBytes(16), crypto::randomBytes(16));
 }
