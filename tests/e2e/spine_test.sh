@@ -43,13 +43,14 @@ unlock)
     ;;
 sigterm)
     first_run "s3cret-pass"
-    before=$("$ZNREG" query 'HKCU\SOFTWARE\Halvorn\Bookmarks\Bookmarks')
+    # Every save seals each entry afresh: what must stay is what they hold.
+    before=$("$BIN_DIR/e2e_read_entries" "s3cret-pass") || fail "the entries do not read"
     kill -TERM "$VAULT_PID"
     wait_exit "$VAULT_PID" 5
     no_window '^Confirm$' 1
-    after=$("$ZNREG" query 'HKCU\SOFTWARE\Halvorn\Bookmarks\Bookmarks')
+    after=$("$BIN_DIR/e2e_read_entries" "s3cret-pass") || fail "the entries do not read after the end"
     [ "$before" = "$after" ] || fail "the entries changed at the end of the session"
-    echo "$after" | grep -q Favorite0 || fail "entries lost at the end of the session"
+    echo "$after" | grep -q halvorn || fail "entries lost at the end of the session"
     ;;
 sigterm_during_question)
     first_run "s3cret-pass"
