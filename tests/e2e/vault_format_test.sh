@@ -6,6 +6,7 @@
 # Confirm box and opens again; a vault made by znvault.exe opens here.
 source "$(dirname "$0")/harness.sh"
 start_display
+SHOTS=${SCREENSHOT_DIR:-}
 VAULT_KEY='HKCU\SOFTWARE\Halvorn\Bookmarks'
 PASSWORD="Amber-Quill-7193"
 
@@ -92,6 +93,8 @@ old_vault_protected)
     start_vault
     unlock "Fjord-Lantern-42"
     wait_window '^Zintrel$' 20 >/dev/null
+    wait_window '^Confirm$' 20 >/dev/null
+    [ -n "$SHOTS" ] && sleep 1 && screenshot "$SHOTS/protect-question.png"
     answer_box Confirm Return  # Yes is the default button
     eventually 10 is_protected || fail "the vault was not protected: $(stored_header)"
     [ "$("$BIN_DIR/e2e_read_entries" "Fjord-Lantern-42")" = "$old" ] ||
