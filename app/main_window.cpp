@@ -224,6 +224,13 @@ void TForm1::changePassword(const std::string& newPassword) {
     unread_ = std::move(unread);
 }
 
+void TForm1::rewriteVault() {
+    const auto batch = services_.registry.beginBatch();
+    settingsKey_->writeString(kPasswordValue, verifier_);
+    writeAllEntries(services_.registry, *entryKey_, list_.entries(), unread_);
+    batch->commit();
+}
+
 void TForm1::replaceVaultKey(ProtectedVault vault) {
     UnreadValues unread = reencipheredUnread(unread_, *entryKey_, *vault.key);
     // The header and the entries sealed under its key land together, so the

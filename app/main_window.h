@@ -172,6 +172,7 @@ private:
     void applyOptions(const std::string& oldActivateText, const std::string& oldFavoriteText,
                       std::unique_ptr<RegistryKey> runKey);
     void changePassword(const std::string& newPassword);
+    void rewriteVault();
     void offerProtection(std::string_view password);
     void replaceVaultKey(ProtectedVault vault);
 

@@ -274,6 +274,14 @@ TEST_F(Options, ChangePasswordThenCancelChangesNothingUntilTheNextOk) {
     form->BitBtn6Click();
     EXPECT_TRUE(unlockVault(form->verifier(), "new-password"));
     EXPECT_EQ(storedPassword(), form->verifier());
+    // Once applied, the typed text is gone, yet every later OK writes the
+    // vault under the new password again, without deriving its key anew.
+    EXPECT_TRUE(form->options().pendingPassword().empty());
+    const std::string header = storedPassword();
+    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password", {RegType::String, "x"});
+    dialogs.useOptions({});
+    form->BitBtn6Click();
+    EXPECT_EQ(storedPassword(), header);
 
     // The session ends with no further change; the next start reads every
     // entry under the new password and refuses the old one.
