@@ -59,7 +59,9 @@ bool TForm1::runFirstRunSetup() {
     if (!services_.dialogs.runPasswordDialog(passwordDialog)) return false;
 
     // A write that fails here is not reported: the next start simply asks again.
-    verifier_ = MakeVerifier(passwordDialog.typedPassword());
+    auto vault = protectVault(passwordDialog.typedPassword(), services_.newVaultIterations);
+    verifier_ = std::move(vault.headerText);
+    entryKey_ = std::move(vault.key);
     try {
         services_.registry.openKey(RegRoot::CurrentUser, kVaultKeyPath, true)
             ->writeString(kPasswordValue, verifier_);
@@ -146,13 +148,31 @@ void TForm1::HideWindow() {
 }
 
 void TForm1::UnlockClick() {
-    if (MakeVerifier(view_.passwordFieldText()) != verifier_) {
+    const crypto::SecretBytes typed(view_.passwordFieldText());
+    auto key = unlockAnyVault(verifier_, typed.view());
+    if (!key) {
         services_.messages.show(MessageKind::Error, kInvalidPasswordMessage, MessageButtons::Ok);
         return;
     }
+    const bool firstUnlock = !unlocked_;
+    entryKey_ = std::move(key);
     if (!listLoaded_) loadAllEntries();
+    // The password is of no more use: the field is emptied before it is shown again anyway.
+    view_.clearPasswordField();
     ShowListPanel();
     unlocked_ = true;
+    if (firstUnlock) offerProtection(typed.view());
+}
+
+void TForm1::offerProtection(std::string_view password) {
+    if (entryKey_->isProtected() || !listLoaded_ || !settingsKey_) return;
+    if (readFlag(*settingsKey_, kKeepOldFormatValue, false)) return;
+    if (services_.messages.show(MessageKind::Confirm, kProtectQuestion, MessageButtons::YesNo) !=
+        MessageAnswer::Yes) {
+        writeFlag(*settingsKey_, kKeepOldFormatValue, true);
+        return;
+    }
+    replaceVaultKey(protectVault(password, services_.newVaultIterations));
 }
 
 void TForm1::ApplicationMinimize() {
@@ -183,20 +203,45 @@ void TForm1::WMHotkey(int id) {
 }
 
 void TForm1::saveAllEntries() {
-    if (!listLoaded_) return;
-    zn::saveAllEntries(services_.registry, verifier_, list_.entries(), unread_);
+    if (!listLoaded_ || !entryKey_) return;
+    zn::saveAllEntries(services_.registry, *entryKey_, list_.entries(), unread_);
 }
 
 void TForm1::changePassword(const std::string& newPassword) {
-    const std::string newVerifier = MakeVerifier(newPassword);
-    UnreadValues unread = reencipheredUnread(unread_, verifier_, newVerifier);
-    // The verifier and the entries enciphered under it land together, so the
-    // store never holds a password that cannot read its own entries.
+    if (entryKey_->isProtected()) {
+        replaceVaultKey(protectVault(newPassword, services_.newVaultIterations));
+        return;
+    }
+    // An old vault its user chose to keep stays in its format.
+    std::string newVerifier = MakeVerifier(newPassword);
+    LegacyEntryKey newKey(newVerifier);
+    UnreadValues unread = reencipheredUnread(unread_, *entryKey_, newKey);
     const auto batch = services_.registry.beginBatch();
     settingsKey_->writeString(kPasswordValue, newVerifier);
-    writeAllEntries(services_.registry, newVerifier, list_.entries(), unread);
+    writeAllEntries(services_.registry, newKey, list_.entries(), unread);
     batch->commit();
-    verifier_ = newVerifier;
+    entryKey_ = std::make_unique<LegacyEntryKey>(newVerifier);
+    verifier_ = std::move(newVerifier);
+    unread_ = std::move(unread);
+}
+
+void TForm1::rewriteVault() {
+    const auto batch = services_.registry.beginBatch();
+    settingsKey_->writeString(kPasswordValue, verifier_);
+    writeAllEntries(services_.registry, *entryKey_, list_.entries(), unread_);
+    batch->commit();
+}
+
+void TForm1::replaceVaultKey(ProtectedVault vault) {
+    UnreadValues unread = reencipheredUnread(unread_, *entryKey_, *vault.key);
+    // The header and the entries sealed under its key land together, so the
+    // store never holds a password that cannot read its own entries.
+    const auto batch = services_.registry.beginBatch();
+    settingsKey_->writeString(kPasswordValue, vault.headerText);
+    writeAllEntries(services_.registry, *vault.key, list_.entries(), unread);
+    batch->commit();
+    verifier_ = std::move(vault.headerText);
+    entryKey_ = std::move(vault.key);
     unread_ = std::move(unread);
 }
 
@@ -204,7 +249,7 @@ void TForm1::loadAllEntries() {
     listLoaded_ = true;
     LoadedEntries loaded;
     try {
-        loaded = zn::loadAllEntries(services_.registry, verifier_);
+        loaded = zn::loadAllEntries(services_.registry, *entryKey_);
     } catch (...) {
         // A list that was never read must never be saved over the stored one.
         listLoaded_ = false;

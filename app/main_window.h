@@ -26,6 +26,7 @@
 #include "settings/options_dialog.h"
 #include "settings/settings.h"
 #include "vault/entry_store.h"
+#include "vault/protected_vault.h"
 
 namespace zn {
 
@@ -38,6 +39,13 @@ inline constexpr const char* kImportOfferQuestion =
 inline constexpr const char* kCloseQuestion =
     "If you close Zintrel you will not be able to use it again until you restart the "
     "program.  Are you sure that you want to close Zintrel?";
+
+inline constexpr const char* kProtectQuestion =
+    "Zintrel can now protect your bookmarks with strong encryption, so that a copy of its data "
+    "gives away neither your master password nor your bookmarks. Older versions of Zintrel will "
+    "not be able to open them afterwards.\r\rDo you want to protect your bookmarks now?";
+// Set when the user keeps an old vault in its old format: the question is not asked again.
+inline constexpr const char* kKeepOldFormatValue = "KeepOldFormat";
 
 // The row a new vault starts with.
 inline constexpr const char* kSampleSite = "https://halvorn.example/";
@@ -64,6 +72,8 @@ struct MainWindowServices {
     Shell& shell;
     std::string executablePath;          // the running program, for autostart
     std::vector<std::string> arguments;  // the command line, without the program
+    // What a vault made or re-keyed in this run costs per unlock.
+    std::uint32_t newVaultIterations = kNewVaultIterations;
 };
 
 class TForm1 {
@@ -145,7 +155,10 @@ public:
     const HandlerDispatcher& dispatcher() const { return dispatcher_; }
     const Settings& settings() const { return settings_; }
     TwOptions& options() { return wOptions_; }
+    // The stored "Password" text: an old verifier or a protected vault's header.
     const std::string& verifier() const { return verifier_; }
+    // What the entries are sealed with; null until the first run or an unlock.
+    EntryKey* entryKey() const { return entryKey_.get(); }
     const std::string& installFolder() const { return installFolder_; }
     bool unlocked() const { return unlocked_; }
     bool listLoaded() const { return listLoaded_; }
@@ -159,6 +172,9 @@ private:
     void applyOptions(const std::string& oldActivateText, const std::string& oldFavoriteText,
                       std::unique_ptr<RegistryKey> runKey);
     void changePassword(const std::string& newPassword);
+    void rewriteVault();
+    void offerProtection(std::string_view password);
+    void replaceVaultKey(ProtectedVault vault);
 
     MainWindowServices services_;
     MainWindowView& view_;
@@ -170,6 +186,7 @@ private:
     std::unique_ptr<RegistryKey> settingsKey_;
     Settings settings_;
     std::string verifier_;
+    std::unique_ptr<EntryKey> entryKey_;  // kept while the list is loaded
     std::string installFolder_;
     bool listLoaded_ = false;
     bool unlocked_ = false;

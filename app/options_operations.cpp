@@ -55,7 +55,15 @@ void TForm1::applyOptions(const std::string& oldActivateText, const std::string&
         registerHotkey(services_.hotkeys, kCaptureHotkeyId, dialog.HotKey2);
     }
 
-    if (!dialog.pendingPassword().empty()) changePassword(dialog.pendingPassword());
+    if (dialog.passwordPending()) {
+        if (!dialog.pendingPassword().empty()) {
+            changePassword(dialog.pendingPassword());
+            wOptions_.pendingPasswordApplied();
+        } else {
+            // Applied before: the same header and every entry are written again.
+            rewriteVault();
+        }
+    }
 
     RegistryKey& key = *settingsKey_;
     key.writeString(kActivateKeyValue, activateText);

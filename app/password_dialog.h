@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/crypto.h"
 #include "platform/message_boxes.h"
 
 namespace zn {
@@ -19,6 +20,12 @@ public:
     explicit TwPassword(MessageBoxes& messages,
                         PasswordDialogUse use = PasswordDialogUse::ChangePassword)
         : messages_(messages), use_(use) {}
+    ~TwPassword() {
+        crypto::wipe(Edit1);
+        crypto::wipe(Edit2);
+    }
+    TwPassword(const TwPassword&) = delete;
+    TwPassword& operator=(const TwPassword&) = delete;
 
     // The two password fields, as the view shows them.
     std::string Edit1;

@@ -3,7 +3,7 @@
 ZINTREL_PACKAGES=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins
-    libsqlite3-dev libxcb1-dev libxcb-keysyms1-dev liblz4-dev nlohmann-json3-dev
+    libsqlite3-dev libssl-dev libxcb1-dev libxcb-keysyms1-dev liblz4-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core
     clang libclang-rt-dev  # the .reg reader's fuzz run

@@ -42,7 +42,8 @@ std::string tidyBrowserCommand(std::string command) {
 }
 
 void TwOptions::FormCreate() {
-    pendingPassword_.clear();
+    crypto::wipe(pendingPassword_);
+    passwordPending_ = false;
     if (!browserField.empty()) return;
     {
         const auto vaultKey = registry_.openKey(RegRoot::CurrentUser, kVaultKeyPath, true);
@@ -71,6 +72,7 @@ void TwOptions::ChangePasswordClick() {
     TwPassword passwordDialog(messages_);
     if (!dialogs_.runPasswordDialog(passwordDialog)) return;
     pendingPassword_ = passwordDialog.typedPassword();
+    passwordPending_ = true;
     messages_.show(MessageKind::Information, kPasswordAcceptedMessage, MessageButtons::Ok);
 }
 

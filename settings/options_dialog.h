@@ -8,6 +8,7 @@
 #include <string>
 
 #include "desktop/shortcut_text.h"
+#include "platform/crypto.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 
@@ -28,6 +29,7 @@ class TwOptions {
 public:
     TwOptions(Registry& registry, AppDialogs& dialogs, MessageBoxes& messages)
         : registry_(registry), dialogs_(dialogs), messages_(messages) {}
+    ~TwOptions() { crypto::wipe(pendingPassword_); }
 
     // The controls, top to bottom.
     ShortcutValue HotKey1 = 0;  // shows and hides the main window
@@ -48,14 +50,20 @@ public:
     // "Change Password": asks for a new password; nothing is written yet.
     void ChangePasswordClick();
 
-    // Not emptied again during the run: every later OK applies it once more.
+    // The new password as typed, until the main window has applied it.
     const std::string& pendingPassword() const { return pendingPassword_; }
+    // Set by Change Password and never cleared during the run: every later
+    // OK writes the vault under the new password once more.
+    bool passwordPending() const { return passwordPending_; }
+    // The new password now lives in the vault's key: its text is wiped.
+    void pendingPasswordApplied() { crypto::wipe(pendingPassword_); }
 
 private:
     Registry& registry_;
     AppDialogs& dialogs_;
     MessageBoxes& messages_;
     std::string pendingPassword_;
+    bool passwordPending_ = false;
 };
 
 }  // namespace zn

@@ -21,23 +21,22 @@ std::string favoriteValueName(std::size_t index) {
     return "Favorite" + std::to_string(index);
 }
 
-void saveAllEntries(Registry& registry, const std::string& key,
-                    const std::vector<BookmarkEntry>& entries, const UnreadValues& unread) {
+void saveAllEntries(Registry& registry, EntryKey& key, const std::vector<BookmarkEntry>& entries,
+                    const UnreadValues& unread) {
     const auto batch = registry.beginBatch();
     writeAllEntries(registry, key, entries, unread);
     batch->commit();
 }
 
-void writeAllEntries(Registry& registry, const std::string& key,
-                     const std::vector<BookmarkEntry>& entries, const UnreadValues& unread) {
-    CipherKeystream cipher(key);
+void writeAllEntries(Registry& registry, EntryKey& key, const std::vector<BookmarkEntry>& entries,
+                     const UnreadValues& unread) {
     std::vector<NamedValue> values;
     values.reserve(entries.size() + unread.unsplitRecords.size() + unread.undeciphered.size());
     auto add = [&values](RegValue value) {
         values.push_back({favoriteValueName(values.size()), std::move(value)});
     };
-    auto enciphered = [&cipher](const std::string& record) {
-        RegValue value{RegType::String, cipher.encipher(record)};
+    auto enciphered = [&key](const std::string& record) {
+        RegValue value{RegType::String, key.seal(record)};
         value.data.push_back('\0');  // as encodeStringData, without a copy
         return value;
     };
@@ -49,23 +48,36 @@ void writeAllEntries(Registry& registry, const std::string& key,
     // Renumbered after the rows so that they can never collide with a row's name.
     for (const auto& record : unread.unsplitRecords) add(enciphered(record));
     for (const auto& value : unread.undeciphered) add(value);
+    crypto::wipe(record);
     // The entries key is rewritten whole, as deleting and making it afresh would.
     const auto entriesKey = registry.openKey(RegRoot::CurrentUser, kEntriesKeyPath, true);
     if (!entriesKey) throw failedToSetData(favoriteValueName(0));
     entriesKey->replaceContents(values);
 }
 
-UnreadValues reencipheredUnread(UnreadValues unread, const std::string& oldKey,
-                                const std::string& newKey) {
+UnreadValues reencipheredUnread(UnreadValues unread, EntryKey& oldKey, EntryKey& newKey) {
+    std::string record;
     for (auto& value : unread.undeciphered) {
         if (value.type != RegType::String && value.type != RegType::ExpandString) continue;
-        const std::string record = Decipher(decodeStringData(value.data), oldKey);
-        if (!record.empty()) value.data = encodeStringData(Encipher(record, newKey));
+        if (oldKey.open(decodeStringData(value.data), record) && !record.empty())
+            value.data = encodeStringData(newKey.seal(record));
     }
+    crypto::wipe(record);
     return unread;
 }
 
-LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
+void saveAllEntries(Registry& registry, const std::string& verifier,
+                    const std::vector<BookmarkEntry>& entries, const UnreadValues& unread) {
+    LegacyEntryKey key(verifier);
+    saveAllEntries(registry, key, entries, unread);
+}
+
+LoadedEntries loadAllEntries(Registry& registry, const std::string& verifier) {
+    LegacyEntryKey key(verifier);
+    return loadAllEntries(registry, key);
+}
+
+LoadedEntries loadAllEntries(Registry& registry, EntryKey& key) {
     LoadedEntries loaded;
     const auto entriesKey = registry.openKey(RegRoot::CurrentUser, kEntriesKeyPath, true);
     if (!entriesKey) return loaded;
@@ -74,7 +86,6 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
     // a store holds, no more than this is reserved; a longer list grows past it.
     constexpr std::size_t kMostEntriesReserved = 1 << 16;
     loaded.entries.reserve(std::min(entriesKey->valueCountBound(), kMostEntriesReserved));
-    CipherKeystream cipher(key);
     std::string record;  // one buffer for the whole list
     std::size_t position = 0;
     std::optional<std::size_t> wrongType;
@@ -89,7 +100,7 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
             }
             // The text without its one terminating zero; inner zeros belong to it.
             const bool terminated = !data.empty() && data.back() == '\0';
-            if (cipher.decipherInto(data.substr(0, data.size() - (terminated ? 1 : 0)), record) &&
+            if (key.open(data.substr(0, data.size() - (terminated ? 1 : 0)), record) &&
                 !record.empty()) {
                 // Each field is built once, in its place in the list.
                 if (const auto fields = SplitRecordFields(record))
@@ -105,6 +116,7 @@ LoadedEntries loadAllEntries(Registry& registry, const std::string& key) {
         }
         loaded.unread.undeciphered.push_back({type, std::string(data)});
     });
+    crypto::wipe(record);
     if (wrongType) {
         const auto names = entriesKey->valueNames();
         throw invalidDataType(*wrongType < names.size() ? names[*wrongType]

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "vault/entry_key.h"
 #include "vault/record.h"
 
 namespace zn {
@@ -28,26 +29,30 @@ struct LoadedEntries {
     UnreadValues unread;
 };
 
-// For a change of key: every kept value that deciphers under oldKey,
-// enciphered under newKey instead. Only values foreign to oldKey stay as they are.
-UnreadValues reencipheredUnread(UnreadValues unread, const std::string& oldKey,
-                                const std::string& newKey);
+// For a change of key: every kept value that opens under oldKey, sealed
+// under newKey instead. Only values foreign to oldKey stay as they are.
+UnreadValues reencipheredUnread(UnreadValues unread, EntryKey& oldKey, EntryKey& newKey);
 
 // Name of the value that holds the entry at this list position.
 std::string favoriteValueName(std::size_t index);
 
 // Rewrites the entries key from the list, then appends the unread values,
 // as one atomic batch: a failure leaves the previous list in place and raises.
-void saveAllEntries(Registry& registry, const std::string& key,
-                    const std::vector<BookmarkEntry>& entries, const UnreadValues& unread);
+void saveAllEntries(Registry& registry, EntryKey& key, const std::vector<BookmarkEntry>& entries,
+                    const UnreadValues& unread);
 
 // The same writes, inside a batch the caller holds open.
-void writeAllEntries(Registry& registry, const std::string& key,
-                     const std::vector<BookmarkEntry>& entries, const UnreadValues& unread);
+void writeAllEntries(Registry& registry, EntryKey& key, const std::vector<BookmarkEntry>& entries,
+                     const UnreadValues& unread);
 
 // Reads every value in the store's order; stops at the first that does not
-// decipher under key. A record without "|||" gives no entry. A value that is
-// not a string raises invalidDataType.
-LoadedEntries loadAllEntries(Registry& registry, const std::string& key);
+// open under key (a wrong key, or a value altered). A record without "|||"
+// gives no entry. A value that is not a string raises invalidDataType.
+LoadedEntries loadAllEntries(Registry& registry, EntryKey& key);
+
+// The same for an old vault, keyed by its stored verifier.
+void saveAllEntries(Registry& registry, const std::string& verifier,
+                    const std::vector<BookmarkEntry>& entries, const UnreadValues& unread);
+LoadedEntries loadAllEntries(Registry& registry, const std::string& verifier);
 
 }  // namespace zn

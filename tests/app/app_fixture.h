@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "tests/fakes/fake_services.h"
 #include "vault/entry_cipher.h"
+#include "vault/protected_vault.h"
 
 namespace zn::testing {
 
@@ -16,9 +17,18 @@ inline constexpr const char* kMasterPassword = "correct horse";
 
 class AppFixture : public ::testing::Test, protected FakeServices {
 protected:
-    // A vault set up earlier: its verifier and these entries are stored.
+    // A vault set up earlier by this version: its header and these entries are stored.
     void storeVault(const std::vector<BookmarkEntry>& entries,
                     const std::string& password = kMasterPassword) {
+        const auto vault = protectVault(password, kTestIterations);
+        registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password",
+                          {RegType::String, vault.headerText + '\0'});
+        saveAllEntries(registry, *vault.key, entries, {});
+    }
+
+    // A vault an earlier version set up, in the old format.
+    void storeOldVault(const std::vector<BookmarkEntry>& entries,
+                       const std::string& password = kMasterPassword) {
         const std::string verifier = MakeVerifier(password);
         registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password",
                           {RegType::String, verifier + '\0'});
@@ -53,8 +63,22 @@ protected:
         return sites;
     }
 
+    // The entries as the store holds them, read with the program's key.
     std::vector<BookmarkEntry> storedEntries() {
-        return loadAllEntries(registry, form->verifier()).entries;
+        if (form && form->entryKey()) return loadAllEntries(registry, *form->entryKey()).entries;
+        return storedEntries(kMasterPassword);
+    }
+
+    // The same read afresh with a password, as the next run would.
+    std::vector<BookmarkEntry> storedEntries(const std::string& password) {
+        const auto key = unlockAnyVault(storedPassword(), password);
+        if (!key) ADD_FAILURE() << "the stored vault does not open with " << password;
+        return key ? loadAllEntries(registry, *key).entries : std::vector<BookmarkEntry>{};
+    }
+
+    std::string storedPassword() {
+        const auto value = registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password");
+        return value ? decodeStringData(value->data) : std::string();
     }
 
     FakeMainWindowView view;

@@ -18,6 +18,7 @@
 #include "tests/fakes/fake_services.h"
 #include "tests/fakes/qt_application_test.h"
 #include "vault/entry_cipher.h"
+#include "vault/protected_vault.h"
 
 namespace zn::testing {
 namespace {
@@ -101,10 +102,10 @@ TEST_F(PasswordDialog, EscNeverClosesItAndAtFirstRunNothingButOkDoes) {
 class MainWindowFixture : public QtViews, protected FakeServices {
 protected:
     void startWith(const std::vector<BookmarkEntry>& entries, bool unlock = true) {
-        const std::string verifier = MakeVerifier("master-pass");
+        const auto vault = protectVault("master-pass", kTestIterations);
         registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password",
-                          {RegType::String, encodeStringData(verifier)});
-        zn::saveAllEntries(registry, verifier, entries, {});
+                          {RegType::String, encodeStringData(vault.headerText)});
+        zn::saveAllEntries(registry, *vault.key, entries, {});
         form = std::make_unique<TForm1>(services("/bin/znvault"), window);
         window.attach(*form);
         form->FormCreate();

@@ -19,12 +19,12 @@ TEST_F(StartUp, FirstRunStoresTheVerifierTheSampleRowAndAutostart) {
               "The passwords that you entered must be atleast 5 characters.  Please try again.");
     EXPECT_EQ(dialogs.aboutBoxes, 1);
 
-    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
-              MakeVerifier("secret") + '\0');
+    EXPECT_TRUE(isProtectedText(storedPassword()));
+    EXPECT_TRUE(unlockVault(storedPassword(), "secret"));
     EXPECT_EQ(
         decodeStringData(registry.value(RegRoot::CurrentUser, kRunKeyPath, "Bookmarks")->data),
         std::string(kProgramPath) + " /S");
-    EXPECT_EQ(storedEntries(),
+    EXPECT_EQ(storedEntries("secret"),
               (std::vector<BookmarkEntry>{{kSampleSite, kSampleDescription, "", ""}}));
     EXPECT_TRUE(form->listLoaded());
     EXPECT_FALSE(form->unlocked());
@@ -47,8 +47,8 @@ TEST_F(StartUp, FirstRunRefusesEveryCloseUntilAPasswordIsSet) {
     dialogs.typePasswords({"secret", "secret"});
     start();
     EXPECT_EQ(dialogs.passwordDialogs, 1);
-    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
-              MakeVerifier("secret") + '\0');
+    EXPECT_TRUE(isProtectedText(storedPassword()));
+    EXPECT_TRUE(unlockVault(storedPassword(), "secret"));
     EXPECT_EQ(dialogs.aboutBoxes, 1);
 }
 
@@ -112,7 +112,7 @@ TEST_F(StartUp, EntriesAreReadOnlyAtTheFirstUnlock) {
     registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass",
                       {RegType::Dword, encodeDwordData(0)});
     startUnlocked();
-    saveAllEntries(registry, form->verifier(), {}, {});  // changed behind the program's back
+    saveAllEntries(registry, *form->entryKey(), {}, {});  // changed behind the program's back
     form->HideWindow();
     form->ShowWindow();
     view.passwordField = kMasterPassword;
@@ -195,11 +195,61 @@ TEST_F(StartUp, ALoadThatFailsNeitherShowsNorSavesAnEmptyList) {
     // Closing now must not write the empty list over the stored one.
     messages.answer(MessageAnswer::Yes);
     EXPECT_TRUE(form->FormCloseQuery());
-    EXPECT_EQ(loadAllEntries(registry, MakeVerifier(kMasterPassword)).entries.size(), 2u);
+    EXPECT_EQ(storedEntries(kMasterPassword).size(), 2u);
 
     // The next unlock reads the list after all.
     form->UnlockClick();
     EXPECT_EQ(siteColumn().size(), 2u);
+}
+
+TEST_F(StartUp, AnOldVaultIsProtectedAfterTheConfirmBoxAndKeepsWhatItCouldNotRead) {
+    const std::vector<BookmarkEntry> entries = {{"http://a.example", "A", "ann", "pw1"},
+                                                {"http://b.example", "B", "bob", "pw2"}};
+    storeOldVault(entries);
+    const RegValue unreadable{RegType::String, Encipher("http://x|||&&&@@@", "other") + '\0'};
+    registry.setValue(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite2", unreadable);
+    view.passwordField = "wrong password";
+    start();
+    timers.fireNext();
+    form->UnlockClick();  // an old vault still refuses a wrong password
+    view.passwordField = kMasterPassword;
+    form->UnlockClick();
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[1].text, kInvalidPasswordMessage);  // the unreadable value
+    EXPECT_EQ(messages.shown[2].kind, MessageKind::Confirm);
+    EXPECT_EQ(messages.shown[2].text, kProtectQuestion);
+
+    EXPECT_TRUE(isProtectedText(storedPassword()));
+    EXPECT_EQ(form->verifier(), storedPassword());
+    EXPECT_EQ(storedEntries(kMasterPassword), entries);
+    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kEntriesKeyPath, "Favorite2"), unreadable);
+
+    // The next run opens it with the same password and asks nothing more.
+    messages.shown.clear();
+    startUnlocked();
+    EXPECT_EQ(form->list().entries(), entries);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, kInvalidPasswordMessage);
+}
+
+TEST_F(StartUp, AnOldVaultWhoseUserDeclinesStaysOldAndIsNotAskedAgain) {
+    const std::vector<BookmarkEntry> entries = {{"http://a.example", "A", "ann", "pw1"}};
+    storeOldVault(entries);
+    messages.answer(MessageAnswer::No);
+    startUnlocked();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, kProtectQuestion);
+    EXPECT_EQ(storedPassword(), MakeVerifier(kMasterPassword));
+    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, kKeepOldFormatValue)->data,
+              encodeDwordData(1));
+
+    form->list().add({"http://b.example", "", "", ""});
+    form->saveAllEntries();
+    messages.shown.clear();
+    startUnlocked();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(form->list().size(), 2u);
+    EXPECT_EQ(loadAllEntries(registry, MakeVerifier(kMasterPassword)).entries.size(), 2u);
 }
 
 }  // namespace

@@ -12,12 +12,17 @@
 
 namespace zn::testing {
 
+// Vaults made in tests cost little to unlock; the format reads any count.
+inline constexpr std::uint32_t kTestIterations = 1000;
+
 struct FakeServices {
     MainWindowServices services(const std::string& programPath,
                                 std::vector<std::string> arguments = {}) {
-        return MainWindowServices{registry,  messages, timers,      collation,
-                                  hotkeys,   keyboard, tray,        dialogs,
-                                  clipboard, shell,    programPath, std::move(arguments)};
+        MainWindowServices made{registry,  messages, timers,      collation,
+                                hotkeys,   keyboard, tray,        dialogs,
+                                clipboard, shell,    programPath, std::move(arguments)};
+        made.newVaultIterations = kTestIterations;
+        return made;
     }
 
     FakeRegistry registry;

@@ -46,6 +46,7 @@ TEST_F(Options, CancelWritesNothing) {
 TEST_F(Options, OkWithoutChangesWritesEveryValueAndRegistersNothing) {
     storeVault({});
     startUnlocked();
+    const std::string header = storedPassword();
     const auto hotkeyCallsAtStart = hotkeys.calls.size();
     dialogs.useOptions({});
     form->BitBtn6Click();
@@ -61,8 +62,7 @@ TEST_F(Options, OkWithoutChangesWritesEveryValueAndRegistersNothing) {
     EXPECT_EQ(keepPass->data, encodeDwordData(1));
     EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Icon")->data,
               encodeDwordData(0));
-    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
-              MakeVerifier(kMasterPassword) + '\0');
+    EXPECT_EQ(storedPassword(), header);
 }
 
 TEST_F(Options, OnlyTheChangedHotkeyIsRegisteredAgain) {
@@ -254,7 +254,7 @@ TEST_F(Options, ThePasswordDialogRefusesACloseOnlyAfterARefusedOk) {
     dialogs.typePasswords({"secret", "secret"});  // accepted
     dialogs.useOptions({[](TwOptions& d) { d.ChangePasswordClick(); }});
     form->BitBtn6Click();
-    EXPECT_EQ(form->verifier(), MakeVerifier("secret"));
+    EXPECT_TRUE(unlockVault(form->verifier(), "secret"));
 }
 
 TEST_F(Options, ChangePasswordThenCancelChangesNothingUntilTheNextOk) {
@@ -267,14 +267,21 @@ TEST_F(Options, ChangePasswordThenCancelChangesNothingUntilTheNextOk) {
     EXPECT_EQ(messages.shown[0].text,
               "New password successfully entered. Click the OK button on the options screen to "
               "activate new password.");
-    EXPECT_EQ(form->verifier(), MakeVerifier(kMasterPassword));
+    EXPECT_TRUE(unlockVault(form->verifier(), kMasterPassword));
     EXPECT_EQ(storedEntries().size(), 2u);
 
     dialogs.useOptions({});
     form->BitBtn6Click();
-    EXPECT_EQ(form->verifier(), MakeVerifier("new-password"));
-    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
-              MakeVerifier("new-password") + '\0');
+    EXPECT_TRUE(unlockVault(form->verifier(), "new-password"));
+    EXPECT_EQ(storedPassword(), form->verifier());
+    // Once applied, the typed text is gone, yet every later OK writes the
+    // vault under the new password again, without deriving its key anew.
+    EXPECT_TRUE(form->options().pendingPassword().empty());
+    const std::string header = storedPassword();
+    registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password", {RegType::String, "x"});
+    dialogs.useOptions({});
+    form->BitBtn6Click();
+    EXPECT_EQ(storedPassword(), header);
 
     // The session ends with no further change; the next start reads every
     // entry under the new password and refuses the old one.
@@ -309,22 +316,26 @@ TEST_F(Options, APasswordChangeAfterAStoppedLoadMovesEveryEntryOfOursToTheNewPas
         return decodeStringData(registry.value(RegRoot::CurrentUser, kEntriesKeyPath, name)->data);
     };
     EXPECT_EQ(stored("Favorite1") + '\0', foreign);
-    EXPECT_EQ(Decipher(stored("Favorite2"), MakeVerifier("new-password")),
-              "http://c.example|||C&&&@@@");
+    std::string record;
+    EXPECT_TRUE(unlockVault(storedPassword(), "new-password")->open(stored("Favorite2"), record));
+    EXPECT_EQ(record, "http://c.example|||C&&&@@@");
 }
 
 TEST_F(Options, APasswordChangeThatFailsKeepsTheOldPasswordAndEntriesTogether) {
     storeVault({{"http://a.example", "", "", ""}, {"http://b.example", "", "", ""}});
     startUnlocked();
+    const std::string header = storedPassword();
     dialogs.typePasswords({"new-password", "new-password"});
     dialogs.useOptions({[](TwOptions& d) { d.ChangePasswordClick(); }});
-    registry.failWritesAfter(2);  // the verifier and one entry, then nothing
+    registry.failWritesAfter(2);  // the header and one entry, then nothing
     EXPECT_FALSE(form->dispatcher().run([&] { form->BitBtn6Click(); }));
     registry.stopFailing();
-    EXPECT_EQ(form->verifier(), MakeVerifier(kMasterPassword));
-    EXPECT_EQ(registry.value(RegRoot::CurrentUser, kVaultKeyPath, "Password")->data,
-              MakeVerifier(kMasterPassword) + '\0');
-    EXPECT_EQ(loadAllEntries(registry, MakeVerifier(kMasterPassword)).entries.size(), 2u);
+    EXPECT_EQ(form->verifier(), header);
+    EXPECT_EQ(storedPassword(), header);
+    EXPECT_EQ(storedEntries(kMasterPassword).size(), 2u);
+    // The program goes on with the old key: its next save still reads.
+    form->saveAllEntries();
+    EXPECT_EQ(storedEntries(kMasterPassword).size(), 2u);
 }
 
 }  // namespace

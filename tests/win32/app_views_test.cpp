@@ -13,6 +13,7 @@
 #include "app/win32/session_end.h"
 #include "tests/fakes/fake_services.h"
 #include "vault/entry_cipher.h"
+#include "vault/protected_vault.h"
 
 namespace zn::testing {
 namespace {
@@ -67,13 +68,13 @@ void click(HWND button) {
 class MainWindow : public ::testing::Test, protected FakeServices {
 protected:
     void startWith(const std::vector<BookmarkEntry>& entries, bool unlock = true) {
-        const std::string verifier = MakeVerifier("master-pass");
+        const auto vault = protectVault("master-pass", kTestIterations);
         registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password",
-                          {RegType::String, encodeStringData(verifier)});
+                          {RegType::String, encodeStringData(vault.headerText)});
         // Every Show window then asks for the password again.
         registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "KeepPass",
                           {RegType::Dword, encodeDwordData(0)});
-        zn::saveAllEntries(registry, verifier, entries, {});
+        zn::saveAllEntries(registry, *vault.key, entries, {});
         form = std::make_unique<TForm1>(services("C:\\znvault.exe"), window);
         window.attach(*form);
         form->FormCreate();
@@ -259,11 +260,11 @@ TEST_F(MainWindow, CloseAsksAndTheSessionEndDoesNot) {
     ApplicationWindow application("ZintrelTestApplication");
     answerSessionEnd(application, *form);
     registry.setValue(RegRoot::CurrentUser, kVaultKeyPath, "Password",
-                      {RegType::String, encodeStringData(MakeVerifier("master-pass"))});
+                      {RegType::String, encodeStringData(form->verifier())});
     form->list().add({"http://added.example", "", "", ""});
     EXPECT_EQ(SendMessageA(application.handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
     EXPECT_TRUE(form->endingSession());
-    EXPECT_EQ(zn::loadAllEntries(registry, form->verifier()).entries.size(), 2u);
+    EXPECT_EQ(zn::loadAllEntries(registry, *form->entryKey()).entries.size(), 2u);
     SendMessageA(window.handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
