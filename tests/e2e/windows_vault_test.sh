@@ -17,6 +17,8 @@ opens_windows_export)
     lock=$(wait_window '^Enter Password$')
     focus "$lock"; type_text "Fjord-Lantern-42"; press Return
     wait_window '^Zintrel$' >/dev/null
+    # Kept in the old format, so the save below writes the bytes Windows wrote.
+    answer_box Confirm Escape 20
     # An entry that did not decipher would show the invalid-password error.
     no_window '^Error$' 2
     [ -n "$SHOTS" ] && screenshot "$SHOTS/windows-vault.png"
