@@ -213,6 +213,7 @@ TEST_F(StartUp, AnOldVaultIsProtectedAfterTheConfirmBoxAndKeepsWhatItCouldNotRea
     timers.fireNext();
     form->UnlockClick();  // an old vault still refuses a wrong password
     view.passwordField = kMasterPassword;
+    messages.answer(MessageAnswer::Yes);
     form->UnlockClick();
     ASSERT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(messages.shown[1].text, kInvalidPasswordMessage);  // the unreadable value

@@ -18,13 +18,16 @@ BROWSER=("$LINUX/json_reader.cpp" "$LINUX/browser_files.cpp")
 CHROMIUM=("$HERE/browser_files_fuzz.cpp" "$LINUX/chromium_session.cpp" "$LINUX/loopback_http.cpp"
           "${BROWSER[@]}")
 LIBS=()
-OPTIONS=(-rss_limit_mb=256 -timeout=1 -max_len=8192)
+# No single allocation may pass 256 MB; the whole process may grow further,
+# since the address checker keeps up to 256 MB of freed blocks on its own.
+MEMORY=(-rss_limit_mb=2048 -malloc_limit_mb=256)
+OPTIONS=("${MEMORY[@]}" -timeout=1 -max_len=8192)
 SEEDS=("$HERE/seeds/$TARGET")
 case "$TARGET" in
     reg_file)
         SOURCES=("$HERE/reg_file_fuzz.cpp" "$ROOT/znreg/reg_file.cpp" "$ROOT/znreg/code_page.cpp"
                  "$ROOT/platform/registry.cpp")
-        OPTIONS=(-rss_limit_mb=256 -timeout=10 -max_len=4096)
+        OPTIONS=("${MEMORY[@]}" -timeout=10 -max_len=4096)
         SEEDS+=("$ROOT/tests/registry/data") ;;
     comma_text) SOURCES=("$HERE/text_readers_fuzz.cpp" "$ROOT/capture/comma_text.cpp") ;;
     address_line) SOURCES=("$HERE/text_readers_fuzz.cpp" "$ROOT/import/bookmark_file.cpp") ;;
@@ -53,5 +56,5 @@ if [ ! -x "$BINARY" ] || [ -n "$(find "${SOURCES[@]}" "$ROOT/platform" "$ROOT/ca
     mv "$BINARY.new" "$BINARY"
 fi
 cd "$OUT"
-"$BINARY" -max_total_time="$SECONDS_TO_RUN" "${OPTIONS[@]}" -print_final_stats=1 "$@" \
+ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64} "$BINARY" -max_total_time="$SECONDS_TO_RUN" "${OPTIONS[@]}" -print_final_stats=1 "$@" \
     "$OUT/corpus" "${SEEDS[@]}"
