@@ -14,6 +14,13 @@
 namespace zn {
 namespace {
 
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
 void appendQuoted(std::string& reply, const std::string& text) {
     reply += '"';
     for (const char character : text) {
@@ -77,6 +84,31 @@ std::optional<pid_t> lockLinkPid(const std::filesystem::path& link, char separat
     const auto [end, error] = std::from_chars(first, last, pid);
     if (error != std::errc() || end != last || pid <= 0) return std::nullopt;
     return pid;
+}
+
+std::string IniSection::value(std::string_view key) const {
+    for (const auto& [name, text] : values) {
+        if (name == key) return text;
+    }
+    return {};
+}
+
+std::vector<IniSection> parseIni(std::string_view text) {
+    std::vector<IniSection> sections;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        const auto line = trimmed(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        if (line.front() == '[' && line.back() == ']') {
+            sections.push_back({std::string(line.substr(1, line.size() - 2)), {}});
+        } else if (const auto equals = line.find('=');
+                   equals != std::string_view::npos && !sections.empty()) {
+            sections.back().values.emplace_back(std::string(trimmed(line.substr(0, equals))),
+                                                std::string(trimmed(line.substr(equals + 1))));
+        }
+    }
+    return sections;
 }
 
 }  // namespace zn

@@ -6,8 +6,12 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace zn {
 
@@ -27,6 +31,23 @@ std::optional<std::string> readBoundedFile(const std::filesystem::path& file, st
 
 // True when a process with this id exists (also one of another user).
 bool processAlive(pid_t pid);
+
+// Whether the number a browser wrote into its profile lock names a live
+// browser; processAlive for a browser of this host's own process numbers.
+using LockHolderAlive = std::function<bool(pid_t)>;
+
+// One [section] of an initialisation-format file, its values in file order.
+struct IniSection {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> values;
+
+    // The first value so named, empty when there is none.
+    std::string value(std::string_view key) const;
+};
+
+// The sections of such a file; blanks around names and values are dropped,
+// lines starting with ";" or "#" and lines before the first section ignored.
+std::vector<IniSection> parseIni(std::string_view text);
 
 // The process id in a profile lock link's target: the digits after the last
 // "+" for Firefox's "127.0.0.1:+1234", after the last "-" for Chromium's

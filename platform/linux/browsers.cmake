@@ -7,6 +7,7 @@ target_sources(zn_linux PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/json_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/firefox_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/chromium_session.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/flatpak_sandboxes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/loopback_http.cpp
   ${CMAKE_CURRENT_LIST_DIR}/browser_page_query.cpp
   ${CMAKE_CURRENT_LIST_DIR}/x11_window_list.cpp)

@@ -397,10 +397,10 @@ std::filesystem::path chromiumNewestSession(const std::filesystem::path& profile
 }
 
 std::optional<pid_t> chromiumProcess(const std::filesystem::path& userData,
-                                     std::string_view hostName) {
+                                     std::string_view hostName, const LockHolderAlive& alive) {
     const std::filesystem::path link = userData / "SingletonLock";
     const auto pid = lockLinkPid(link, '-');
-    if (!pid || !processAlive(*pid)) return std::nullopt;
+    if (!pid || !alive(*pid)) return std::nullopt;
     std::error_code error;
     const std::string target = std::filesystem::read_symlink(link, error).string();
     if (error || target != std::string(hostName) + "-" + std::to_string(*pid)) return std::nullopt;
@@ -437,11 +437,19 @@ std::optional<BrowserPage> devToolsFirstPage(std::string_view targetList) {
     return page;
 }
 
-std::optional<BrowserPage> chromiumPage(const std::filesystem::path& userData,
-                                        std::string_view hostName, std::string_view titleSuffix,
+std::filesystem::path chromiumSessionFile(const std::filesystem::path& userData) {
+    const auto localState = readBoundedFile(userData / "Local State", kMaxLocalStateFile);
+    const auto profile =
+        userData /
+        chromiumLastUsedProfile(localState ? std::string_view(*localState) : std::string_view());
+    const auto session = chromiumNewestSession(profile);
+    return session.empty() ? chromiumNewestSession(userData) : session;
+}
+
+std::optional<BrowserPage> chromiumPage(const std::filesystem::path& userData, pid_t process,
+                                        const std::filesystem::path& sessionFile,
+                                        std::string_view titleSuffix,
                                         const WindowTitleOfProcess& windowTitle) {
-    const auto process = chromiumProcess(userData, hostName);
-    if (!process) return std::nullopt;
     if (const auto activePort = readBoundedFile(userData / "DevToolsActivePort", 4096)) {
         if (const auto port = devToolsPort(*activePort)) {
             const auto list =
@@ -449,16 +457,11 @@ std::optional<BrowserPage> chromiumPage(const std::filesystem::path& userData,
             if (const auto page = list ? devToolsFirstPage(*list) : std::nullopt) return page;
         }
     }
-    const auto localState = readBoundedFile(userData / "Local State", kMaxLocalStateFile);
-    const auto profile =
-        userData /
-        chromiumLastUsedProfile(localState ? std::string_view(*localState) : std::string_view());
-    const auto session = chromiumNewestSession(profile);
-    if (session.empty()) return std::nullopt;
-    const auto file = readBoundedFile(session, kMaxChromiumSessionFile);
+    if (sessionFile.empty()) return std::nullopt;
+    const auto file = readBoundedFile(sessionFile, kMaxChromiumSessionFile);
     auto page = file ? chromiumSessionPage(*file) : std::nullopt;
     if (page && page->title.empty() && windowTitle)
-        page->title = pageTitleFromWindow(windowTitle(*process), titleSuffix);
+        page->title = pageTitleFromWindow(windowTitle(process), titleSuffix);
     return page;
 }
 

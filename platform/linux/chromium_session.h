@@ -40,7 +40,13 @@ std::filesystem::path chromiumNewestSession(const std::filesystem::path& profile
 // The browser process when the user-data folder's SingletonLock link
 // ("host-pid") names this host and a live process.
 std::optional<pid_t> chromiumProcess(const std::filesystem::path& userData,
-                                     std::string_view hostName);
+                                     std::string_view hostName,
+                                     const LockHolderAlive& alive = processAlive);
+
+// The session file a running browser's page is read from: the newest of its
+// last used profile, else the newest in the user-data folder itself (a
+// browser that keeps its one profile there); empty when there is none.
+std::filesystem::path chromiumSessionFile(const std::filesystem::path& userData);
 
 // The port in a DevToolsActivePort file (its first line), if valid.
 std::optional<std::uint16_t> devToolsPort(std::string_view activePortFile);
@@ -51,23 +57,19 @@ std::optional<BrowserPage> devToolsFirstPage(std::string_view targetList);
 // The title of the frontmost window of a process, empty when it has none.
 using WindowTitleOfProcess = std::function<std::string(pid_t)>;
 
-// One member of the family: its user-data folder under the configuration
-// folder and what its windows add to the page title (" - Chromium").
-struct ChromiumBrowser {
-    const char* userData;
-    const char* titleSuffix;
-};
-
 // The page title in a browser window's title: what comes before the last
 // suffix; empty when the title does not carry the suffix.
 std::string pageTitleFromWindow(std::string_view windowTitle, std::string_view suffix);
 
-// The page of a running browser whose user-data folder this is. The session
-// file receives a page's title only when the browser writes that entry again
-// (at the next navigation), so when the current entry has no title yet it is
-// taken from the browser's frontmost window, if a title source is given.
-std::optional<BrowserPage> chromiumPage(const std::filesystem::path& userData,
-                                        std::string_view hostName, std::string_view titleSuffix,
+// The page of a running browser (its process as its lock names it): from
+// its DevTools endpoint when one is open, else from its session file. The
+// session file receives a page's title only when the browser writes that
+// entry again (at the next navigation), so when the current entry has no
+// title yet it is taken from the browser's frontmost window, if a title
+// source is given.
+std::optional<BrowserPage> chromiumPage(const std::filesystem::path& userData, pid_t process,
+                                        const std::filesystem::path& sessionFile,
+                                        std::string_view titleSuffix,
                                         const WindowTitleOfProcess& windowTitle);
 
 }  // namespace zn

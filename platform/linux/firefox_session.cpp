@@ -25,43 +25,6 @@ std::size_t clampedIndex(std::optional<std::string_view> member, std::size_t fal
     return *value < 1 ? 0 : std::size_t(*value - 1);
 }
 
-struct IniSection {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> values;
-
-    std::string value(std::string_view key) const {
-        for (const auto& [name, text] : values) {
-            if (name == key) return text;
-        }
-        return {};
-    }
-};
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
-std::vector<IniSection> parseIni(std::string_view text) {
-    std::vector<IniSection> sections;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        const auto line = trimmed(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
-        if (line.front() == '[' && line.back() == ']') {
-            sections.push_back({std::string(line.substr(1, line.size() - 2)), {}});
-        } else if (const auto equals = line.find('=');
-                   equals != std::string_view::npos && !sections.empty()) {
-            sections.back().values.emplace_back(std::string(trimmed(line.substr(0, equals))),
-                                                std::string(trimmed(line.substr(equals + 1))));
-        }
-    }
-    return sections;
-}
-
 std::filesystem::path profilePath(const std::filesystem::path& root, const std::string& path,
                                   bool relative) {
     const std::filesystem::path given(path);
@@ -127,22 +90,30 @@ std::vector<std::filesystem::path> firefoxDefaultProfiles(std::string_view profi
     return profiles;
 }
 
-bool firefoxRunning(const std::filesystem::path& profile) {
+bool firefoxRunning(const std::filesystem::path& profile, const LockHolderAlive& alive) {
     const auto pid = lockLinkPid(profile / "lock", '+');
-    return pid && processAlive(*pid);
+    return pid && alive(*pid);
 }
 
-std::optional<BrowserPage> firefoxPage(const std::filesystem::path& root) {
+std::vector<std::filesystem::path> firefoxRunningSessions(const std::filesystem::path& root,
+                                                          const LockHolderAlive& alive) {
+    std::vector<std::filesystem::path> sessions;
     const auto profilesIni = readBoundedFile(root / "profiles.ini", kMaxProfilesIni);
-    if (!profilesIni) return std::nullopt;
+    if (!profilesIni) return sessions;
     for (const auto& profile : firefoxDefaultProfiles(*profilesIni, root)) {
-        if (!firefoxRunning(profile)) continue;
-        const auto file =
-            readBoundedFile(profile / "sessionstore-backups" / "recovery.jsonlz4", kMaxSessionFile);
-        const auto text = file ? inflateMozLz4(*file) : std::nullopt;
-        return text ? firefoxSelectedPage(*text) : std::nullopt;
+        auto session = profile / "sessionstore-backups" / "recovery.jsonlz4";
+        if (std::find(sessions.begin(), sessions.end(), session) == sessions.end() &&
+            firefoxRunning(profile, alive)) {
+            sessions.push_back(std::move(session));
+        }
     }
-    return std::nullopt;
+    return sessions;
+}
+
+std::optional<BrowserPage> firefoxSessionFilePage(const std::filesystem::path& file) {
+    const auto content = readBoundedFile(file, kMaxSessionFile);
+    const auto text = content ? inflateMozLz4(*content) : std::nullopt;
+    return text ? firefoxSelectedPage(*text) : std::nullopt;
 }
 
 }  // namespace zn

@@ -38,10 +38,16 @@ std::vector<std::filesystem::path> firefoxDefaultProfiles(std::string_view profi
                                                           const std::filesystem::path& root);
 
 // True when the profile's lock link names a live process.
-bool firefoxRunning(const std::filesystem::path& profile);
+bool firefoxRunning(const std::filesystem::path& profile,
+                    const LockHolderAlive& alive = processAlive);
 
-// The page shown by a running default profile under this root folder
-// (…/mozilla/firefox), nothing when none runs or its session is unreadable.
-std::optional<BrowserPage> firefoxPage(const std::filesystem::path& root);
+// The session files (sessionstore-backups/recovery.jsonlz4, which may not
+// have been written yet) of the default profiles under this root folder
+// (…/mozilla/firefox) that run, each once.
+std::vector<std::filesystem::path> firefoxRunningSessions(const std::filesystem::path& root,
+                                                          const LockHolderAlive& alive);
+
+// The page in a session file; nothing when it is missing or unreadable.
+std::optional<BrowserPage> firefoxSessionFilePage(const std::filesystem::path& file);
 
 }  // namespace zn
