@@ -2,7 +2,9 @@
 # End to end: Ctrl+Alt+B adds the page that a real, unmodified browser shows,
 # with its title as description. Debian's chromium (no debugging flag) and
 # firefox-esr each show a page this test serves on 127.0.0.1; with both
-# running the chooser asks which to add. Optionally the chooser's screenshot.
+# running the chooser asks which to add. The same browsers also keep their
+# profiles where a Snap (Firefox) and a Flatpak (Chromium) would. Optionally
+# the chooser's screenshot.
 E2E_DIR=$(cd "$(dirname "$0")" && pwd)
 source "$E2E_DIR/harness.sh"
 start_display
@@ -24,29 +26,43 @@ PIDS+=($!)
 CHROMIUM_URL="http://127.0.0.1:$PORT/chromium.html"
 FIREFOX_URL="http://127.0.0.1:$PORT/firefox.html"
 
-# start_chromium: a stock Chromium in $XDG_CONFIG_HOME/chromium, kept off the
-# network; returns once its session file records the page.
+# start_chromium [USER_DATA]: a stock Chromium in $XDG_CONFIG_HOME/chromium, or
+# in the user-data folder given, kept off the network; returns once its
+# session file records the page.
 start_chromium() {
-    chromium --no-sandbox --no-first-run --no-default-browser-check --disable-background-networking \
+    local user_data=${1:-$XDG_CONFIG_HOME/chromium} place=()
+    [ $# -gt 0 ] && place=(--user-data-dir="$user_data")
+    chromium "${place[@]}" --no-sandbox --no-first-run --no-default-browser-check --disable-background-networking \
         --disable-component-update --disable-sync --disable-gpu --disable-quic \
         --password-store=basic "$CHROMIUM_URL" >"$WORK/chromium.log" 2>&1 &
     PIDS+=($!)
     wait_window "^$CHROMIUM_TITLE" 60 >/dev/null
     local deadline=$((SECONDS + 30))
     while [ $SECONDS -lt $deadline ]; do
-        grep -qaF "$CHROMIUM_URL" "$XDG_CONFIG_HOME"/chromium/Default/Sessions/Session_* 2>/dev/null && return 0
+        grep -qaF "$CHROMIUM_URL" "$user_data"/Default/Sessions/Session_* 2>/dev/null && return 0
         sleep 0.5
     done
     fail "Chromium did not record its page"
 }
 
-# start_firefox: Firefox ESR with a profile of its own that the default
-# profile list names, saving its session every second; returns once the
-# session has been written after the page loaded.
+# start_firefox [snap]: Firefox ESR with a profile of its own that the
+# default profile list names, saving its session every second; returns once
+# the session has been written after the page loaded. With "snap" the list and
+# the profile lie in the Snap's folder, as the Snap's own first start leaves
+# them: the profile beside the list, named relatively, also as the install's
+# default.
 start_firefox() {
     local profile="$HOME/firefox-profile" list="$XDG_CONFIG_HOME/mozilla/firefox"
-    mkdir -p "$profile" "$list"
-    printf '[Profile0]\nName=default\nIsRelative=0\nPath=%s\nDefault=1\n' "$profile" >"$list/profiles.ini"
+    if [ "${1:-}" = snap ]; then
+        list="$HOME/snap/firefox/common/.mozilla/firefox"
+        profile="$list/q7zt3k1e.default"
+        mkdir -p "$profile"
+        printf '[Install4F96D1932A9F858E]\nDefault=%s\nLocked=1\n\n[Profile0]\nName=default\nIsRelative=1\nPath=%s\nDefault=1\n\n[General]\nStartWithLastProfile=1\nVersion=2\n' \
+            "${profile##*/}" "${profile##*/}" >"$list/profiles.ini"
+    else
+        mkdir -p "$profile" "$list"
+        printf '[Profile0]\nName=default\nIsRelative=0\nPath=%s\nDefault=1\n' "$profile" >"$list/profiles.ini"
+    fi
     cp "$E2E_DIR/firefox_test_prefs.js" "$profile/user.js"
     firefox-esr --no-remote --profile "$profile" "$FIREFOX_URL" >"$WORK/firefox.log" 2>&1 &
     PIDS+=($!)
@@ -72,8 +88,22 @@ chromium)
     answer_box Information Return
     eventually 5 has_entry "$CHROMIUM_URL	$CHROMIUM_TITLE		" || fail "the Chromium page was not stored: $(stored)"
     ;;
-firefox)
-    start_firefox
+chromium_flatpak)
+    start_chromium "$HOME/.var/app/org.chromium.Chromium/config/chromium"
+    [ ! -L "$XDG_CONFIG_HOME/chromium/SingletonLock" ] || fail "a Chromium runs outside the Flatpak's folder"
+    xdotool key ctrl+alt+b
+    answer_box Information Return
+    eventually 5 has_entry "$CHROMIUM_URL	$CHROMIUM_TITLE		" || fail "the Chromium page was not stored: $(stored)"
+    ;;
+firefox | firefox_snap)
+    if [ "$scenario" = firefox_snap ]; then
+        start_firefox snap
+        for list in "$XDG_CONFIG_HOME/mozilla/firefox" "$HOME/.mozilla/firefox"; do
+            [ ! -e "$list/profiles.ini" ] || fail "a profile list outside the Snap's folder: $list"
+        done
+    else
+        start_firefox
+    fi
     xdotool key ctrl+alt+b
     answer_box Information Return
     eventually 5 has_entry "$FIREFOX_URL	$FIREFOX_TITLE		" || fail "the Firefox page was not stored: $(stored)"
