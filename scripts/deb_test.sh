@@ -15,6 +15,13 @@ cmake --build "$BUILD" --target znvault znreg zn_changelog >/dev/null
 DEB=$(ls "$BUILD"/packages/${PACKAGE}_*.deb)
 echo "Built $DEB"
 
+# The software-centre entry as the package holds it; warnings fail too.
+METAINFO=usr/share/metainfo/example.halvorn.zintrel.metainfo.xml
+UNPACKED=$(mktemp -d)
+trap 'rm -rf "$UNPACKED"' EXIT
+dpkg-deb -x "$DEB" "$UNPACKED"
+appstreamcli validate --no-net "$UNPACKED/$METAINFO"
+
 # Errors fail; warnings and notes are shown.
 if command -v lintian >/dev/null; then
     lintian --tag-display-limit 0 "$DEB" | tee "$BUILD/packages/lintian.txt" || true
@@ -30,10 +37,10 @@ if dpkg-query -W -f='${Status}' "$PACKAGE" 2>/dev/null | grep -q 'install ok ins
     exit 0
 fi
 
-trap 'dpkg -r "$PACKAGE" >/dev/null 2>&1 || true' EXIT
+trap 'rm -rf "$UNPACKED"; dpkg -r "$PACKAGE" >/dev/null 2>&1 || true' EXIT
 dpkg -i "$DEB"
 for file in /usr/bin/znvault /usr/bin/znreg /usr/share/zintrel/znhelp.htm \
-    /usr/share/applications/znvault.desktop /usr/share/icons/hicolor/scalable/apps/znvault.svg \
+    /usr/share/applications/znvault.desktop /$METAINFO /usr/share/icons/hicolor/scalable/apps/znvault.svg \
     /usr/share/doc/$PACKAGE/copyright; do
     [ -e "$file" ] || { echo "FAIL: $file was not installed" >&2; exit 1; }
 done
@@ -41,6 +48,6 @@ desktop-file-validate /usr/share/applications/znvault.desktop
 # The packaged tool runs on a store of its own.
 ZINTREL_REGISTRY=$(mktemp -d)/registry.db /usr/bin/znreg query 'HKCU\Software' >/dev/null || true
 dpkg -r "$PACKAGE"
-trap - EXIT
+trap 'rm -rf "$UNPACKED"' EXIT
 [ ! -e /usr/bin/znvault ] || { echo "FAIL: dpkg -r left /usr/bin/znvault" >&2; exit 1; }
 echo "PASS: the package installs and removes cleanly"

@@ -7,7 +7,7 @@ ZINTREL_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core
     clang libclang-rt-dev  # the .reg reader's fuzz run
-    dpkg-dev lintian desktop-file-utils xdg-utils fonts-liberation2
+    dpkg-dev lintian desktop-file-utils appstream xdg-utils fonts-liberation2
     trayer chromium firefox-esr python3
     locales  # the sources the collation test makes its language locale from
 )
