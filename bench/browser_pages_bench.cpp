@@ -1,6 +1,7 @@
 // The page query as the capture makes it, answered from the files the real
 // browsers wrote: Firefox's session (mozLz4, JSON), Chromium's session
-// commands, and the query when no browser runs (made twice by every capture).
+// commands, and the query when no browser runs (made twice by every capture),
+// and the lookup of a sandboxed browser's lock.
 #include <benchmark/benchmark.h>
 #include <limits.h>
 #include <lz4.h>
@@ -112,9 +113,33 @@ void BM_PageQueryNoBrowserRunning(benchmark::State& state) {
     queryService(state, "Netscape", false);
 }
 
+// A Firefox in a Flatpak's folder while a sandbox of it runs: its lock is
+// looked up among the sandbox's processes. The sandbox listed here is this
+// process, in the host's namespace, so the lookup walks the whole process
+// table: the dearest case.
+void BM_PageQuerySandboxedFirefox(benchmark::State& state) {
+    TempFolder home;
+    makeBrowserHome(home);
+    const fs::path place = home / ".var/app/org.mozilla.firefox/.mozilla";
+    fs::create_directories(place);
+    fs::rename(home / ".mozilla" / "firefox", place / "firefox");
+    const fs::path sandbox = home / "run" / ".flatpak" / "1";
+    fs::create_directories(sandbox);
+    std::ofstream(sandbox / "info") << "[Application]\nname=org.mozilla.firefox\n";
+    std::ofstream(sandbox / "bwrapinfo.json") << "{\"child-pid\": " << getpid() << "}";
+    zn::BrowserPageQuery query({home.path(), home / ".config", {"/proc", home / "run"}});
+    if (!query.request("Netscape")) {
+        state.SkipWithError("no answer");
+        return;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(query.request("Netscape"));
+    state.counters["processes"] = double(std::distance(fs::directory_iterator("/proc"), {}));
+}
+
 }  // namespace
 
 BENCHMARK(BM_PageQueryFirefoxSessionFile)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PageQueryChromiumSessionFile)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PageQueryFirefoxLargeSession)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageQueryNoBrowserRunning)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PageQuerySandboxedFirefox)->Unit(benchmark::kMicrosecond);
