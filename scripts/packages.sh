@@ -8,7 +8,7 @@ ZINTREL_PACKAGES=(
     xvfb xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core
     clang libclang-rt-dev  # the .reg reader's fuzz run
     dpkg-dev lintian desktop-file-utils appstream xdg-utils fonts-liberation2
-    trayer chromium firefox-esr python3
+    trayer dbus-daemon chromium firefox-esr python3  # dbus-daemon: the StatusNotifier tray test's bus
     locales  # the sources the collation test makes its language locale from
 )
 

@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
     zn::TrayMenu trayMenu(form, window);
     tray.setHint(zn::kApplicationTitle);
     tray.setPopupMenu(&trayMenu);
+    trayArea.offerMenu(trayMenu);
     tray.setNormalIcon(true);
     tray.OnDblClick = [&form] { form.dispatcher().run([&] { form.ShowWindow(); }); };
     zn::RestoreWatcher trayRestore(window, [&tray] { tray.ApplicationRestore(); });

@@ -1,6 +1,8 @@
 // The crypto port over libcrypto (OpenSSL 3).
+#include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
+#include <openssl/params.h>
 #include <openssl/rand.h>
 
 #include <climits>
@@ -21,6 +23,16 @@ const unsigned char* bytesOf(std::string_view text) {
 int lengthOf(std::string_view text) {
     if (text.size() > static_cast<std::size_t>(INT_MAX)) throw CryptoError("Text too long");
     return static_cast<int>(text.size());
+}
+
+// The tag as a cipher parameter, handed to the provider as it is: the
+// control call would build this parameter afresh for every text.
+bool tagParameter(EVP_CIPHER_CTX* context, unsigned char* tag, bool read) {
+    OSSL_PARAM parameters[] = {
+        OSSL_PARAM_construct_octet_string(OSSL_CIPHER_PARAM_AEAD_TAG, tag, kGcmTagLength),
+        OSSL_PARAM_construct_end()};
+    return (read ? EVP_CIPHER_CTX_get_params(context, parameters)
+                 : EVP_CIPHER_CTX_set_params(context, parameters)) == 1;
 }
 
 struct ContextFree {
@@ -91,8 +103,7 @@ void Aes256Gcm::seal(std::string_view nonce, std::string_view associated, std::s
                                                   lengthOf(associated)) != 1) ||
         EVP_EncryptUpdate(context, sealed, &written, bytesOf(plain), lengthOf(plain)) != 1 ||
         EVP_EncryptFinal_ex(context, sealed + written, &finished) != 1 ||
-        EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_GCM_GET_TAG, static_cast<int>(kGcmTagLength),
-                            sealed + plain.size()) != 1) {
+        !tagParameter(context, sealed + plain.size(), true)) {
         wipe(out);
         throw CryptoError("The cipher failed");
     }
@@ -104,8 +115,8 @@ bool Aes256Gcm::open(std::string_view nonce, std::string_view associated, std::s
     if (nonce.size() != kGcmNonceLength || sealed.size() < kGcmTagLength) return false;
     EVP_CIPHER_CTX* context = context_->open.get();
     const std::string_view text = sealed.substr(0, sealed.size() - kGcmTagLength);
-    // Only read, whatever the signature says: the tag is copied into the context.
-    void* tag = const_cast<char*>(sealed.data() + text.size());
+    // Only read, whatever the type says: the tag is copied into the context.
+    auto* tag = const_cast<unsigned char*>(bytesOf(sealed) + text.size());
     plain.resize(text.size());
     int written = 0;
     int finished = 0;
@@ -114,8 +125,7 @@ bool Aes256Gcm::open(std::string_view nonce, std::string_view associated, std::s
         (associated.empty() || EVP_DecryptUpdate(context, nullptr, &written, bytesOf(associated),
                                                  lengthOf(associated)) == 1) &&
         EVP_DecryptUpdate(context, bytesOf(plain), &written, bytesOf(text), lengthOf(text)) == 1 &&
-        EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_GCM_SET_TAG, static_cast<int>(kGcmTagLength),
-                            tag) == 1 &&
+        tagParameter(context, tag, false) &&
         EVP_DecryptFinal_ex(context, bytesOf(plain) + written, &finished) == 1;
     if (!authentic) wipe(plain);
     return authentic;

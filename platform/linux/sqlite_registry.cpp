@@ -1164,6 +1164,10 @@ std::unique_ptr<SqliteRegistry> SqliteRegistry::open(const std::string& path,
         // Each write step inside a batch is a savepoint, which keeps the first
         // image of every page it touches: in memory, not in a file of its own.
         execute(db.get(), "PRAGMA temp_store = MEMORY");
+        // Room for every page of a long list (10,000 entries take some 3 MB):
+        // a load reads each of them, and pages beyond SQLite's usual 2 MB are
+        // read from the file afresh every time. Only pages read take memory.
+        execute(db.get(), "PRAGMA cache_size = -16384");
     } catch (const SqliteFailure& failure) {
         sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
         throw storeFailure(path, "open", failure);

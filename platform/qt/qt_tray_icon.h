@@ -1,9 +1,11 @@
 // The notification area through QSystemTrayIcon. A desktop without a tray
-// refuses the icon. The menu is not handed to Qt: the component decides when
-// it pops up.
+// refuses the icon. The menu is not handed to Qt where the component can pop
+// it up itself (the XEmbed tray); a StatusNotifier host draws the menu itself
+// and is handed it instead.
 #pragma once
 
 #include <QIcon>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <functional>
 
@@ -26,9 +28,15 @@ public:
         handler_ = std::move(handler);
     }
 
+    // The menu the component pops up on a right click, for a host that only
+    // shows menus it was given; elsewhere nothing changes.
+    void offerMenu(QMenu& menu);
+
     QSystemTrayIcon& icon() { return icon_; }
 
 private:
+    // Probed when the icon is made, as Qt chooses its way to the tray then.
+    bool statusNotifierHost_;
     QSystemTrayIcon icon_;
     std::function<void(TrayMouseMessage)> handler_;
 };
