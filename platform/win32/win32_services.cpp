@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/win32/escape_answers_no.h"
+
 namespace zn::win32 {
 
 HWND messageOwner() {
@@ -30,6 +32,7 @@ MessageAnswer Win32MessageBoxes::show(MessageKind kind, const std::string& text,
             style |= MB_ICONQUESTION;
             break;
     }
+    const EscapeAnswersNo escapeAnswersNo;
     const int answer =
         MessageBoxA(messageOwner(), text.c_str(), messageCaption(kind), style | MB_TASKMODAL);
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;

@@ -1,6 +1,6 @@
 // The small Win32 services where our own code stands between the rules and
 // the system: a started program's one argument, timers from the message
-// loop, the clipboard's text, and the locale's order.
+// loop, Esc in a question, the clipboard's text, and the locale's order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,9 +8,12 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <thread>
+#include <vector>
 
+#include "platform/win32/escape_answers_no.h"
 #include "platform/win32/win32_services.h"
 #include "tests/fakes/temp_folder.h"
 
@@ -89,6 +92,79 @@ TEST(Win32Shell, ASiteThatNamesAProgramStartsNothing) {
     std::this_thread::sleep_for(std::chrono::seconds(3));
     for (std::size_t i = 0; i < outputs.size(); ++i)
         EXPECT_FALSE(std::filesystem::exists(outputs[i])) << sites[i] << " started the program";
+}
+
+// A question box made from a template, answering as the system's message box
+// does: Esc (IDCANCEL) only where it has a Cancel button. Esc is pressed on its
+// first button once it shows; a box still standing a second later gives 0.
+struct QuestionBox {
+    std::vector<int> buttons;
+    std::vector<WORD> words;
+
+    explicit QuestionBox(std::vector<int> ids) : buttons(std::move(ids)) {
+        add(DS_MODALFRAME | WS_POPUP | WS_CAPTION);  // style, then extended style
+        add(0);
+        words.push_back(static_cast<WORD>(buttons.size()));
+        for (const WORD size : {0, 0, 200, 60}) words.push_back(size);
+        words.insert(words.end(), {0, 0, 0});  // no menu, the dialog class, no title
+        int left = 5;
+        for (const int id : buttons) {
+            if (words.size() % 2) words.push_back(0);  // items start on a DWORD
+            add(WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
+            add(0);
+            for (const int size : {left, 30, 50, 14}) words.push_back(static_cast<WORD>(size));
+            left += 60;
+            words.push_back(static_cast<WORD>(id));
+            words.insert(words.end(), {0xFFFF, 0x0080, 'B', 0, 0});  // a button, its text, no data
+        }
+    }
+    void add(DWORD value) {
+        words.push_back(LOWORD(value));
+        words.push_back(HIWORD(value));
+    }
+    INT_PTR run() {
+        return DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+                                       reinterpret_cast<LPCDLGTEMPLATEA>(words.data()), nullptr,
+                                       procedure, 0);
+    }
+    static INT_PTR CALLBACK procedure(HWND box, UINT message, WPARAM wParam, LPARAM) {
+        switch (message) {
+            case WM_INITDIALOG:
+                SetTimer(box, 1, 1000, nullptr);
+                PostMessageA(GetNextDlgTabItem(box, nullptr, FALSE), WM_KEYDOWN, VK_ESCAPE, 1);
+                return TRUE;
+            case WM_TIMER:
+                EndDialog(box, 0);
+                return TRUE;
+            case WM_COMMAND: {
+                const int id = LOWORD(wParam);
+                if (id != IDCANCEL || GetDlgItem(box, IDCANCEL)) EndDialog(box, id);
+                return TRUE;
+            }
+            default:
+                return FALSE;
+        }
+    }
+};
+
+TEST(EscapeAnswersNo, EscInAYesNoBoxClicksNoAndLeavesOtherBoxesAlone) {
+    const struct {
+        std::vector<int> buttons;
+        bool guarded;
+        INT_PTR answer;
+    } cases[] = {
+        {{IDYES, IDNO}, true, IDNO},
+        {{IDYES, IDNO, IDCANCEL}, true, IDCANCEL},
+        {{IDOK}, true, 0},
+        // Last: the guard that went before has let go of the thread.
+        {{IDYES, IDNO}, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.buttons.size() << " buttons, guarded " << c.guarded);
+        std::optional<EscapeAnswersNo> guard;
+        if (c.guarded) guard.emplace();
+        EXPECT_EQ(QuestionBox(c.buttons).run(), c.answer);
+    }
 }
 
 TEST(Win32Timers, AOneShotFiresOnceFromTheMessageLoop) {
