@@ -11,7 +11,7 @@ ZINTREL_PACKAGES=(
     trayer chromium firefox-esr python3
     locales  # the sources the collation test makes its language locale from
     qt6-wayland  # running as a Wayland client
-    sway wtype grim xdg-desktop-portal dbus-daemon dbus-bin  # the Wayland end-to-end tests
+    sway swaybg wtype grim xdg-desktop-portal dbus-daemon dbus-bin  # the Wayland end-to-end tests
 )
 
 install_missing_packages() {

@@ -110,8 +110,8 @@ void PortalHotkeys::bindShortcuts() {
         const auto description = descriptions_.find(id);
         shortcuts.append(
             {shortcutIdOf(id),
-             {{QStringLiteral("description"),
-               description != descriptions_.end() ? QString::fromStdString(description->second)
+             {{QStringLiteral("description"), description != descriptions_.end()
+                                                  ? QString::fromStdString(description->second)
                                                   : shortcutIdOf(id)},
               {QStringLiteral("preferred_trigger"), trigger}}});
     }
@@ -172,8 +172,8 @@ void PortalHotkeys::watchRequest(const QString& path) {
 
 void PortalHotkeys::stopWatchingRequest() {
     if (watchedRequest_.isEmpty()) return;
-    bus_.disconnect(kPortalService, watchedRequest_, kRequestInterface,
-                    QStringLiteral("Response"), this, SLOT(onResponse(QDBusMessage)));
+    bus_.disconnect(kPortalService, watchedRequest_, kRequestInterface, QStringLiteral("Response"),
+                    this, SLOT(onResponse(QDBusMessage)));
     watchedRequest_.clear();
 }
 

@@ -52,8 +52,8 @@ private:
     QString nextToken();
     QString requestPath(const QString& token) const;
     // Calls a method that answers through a Request object's Response.
-    void startRequest(const QString& method, const QList<QVariant>& arguments,
-                      const QString& token, Pending kind);
+    void startRequest(const QString& method, const QList<QVariant>& arguments, const QString& token,
+                      Pending kind);
     void watchRequest(const QString& path);
     void stopWatchingRequest();
     void requestFinished(Pending kind, unsigned response, const QVariantMap& results);

@@ -45,7 +45,8 @@ public:
                 "<method name=\"BindShortcuts\"><arg type=\"o\" direction=\"in\"/>"
                 "<arg type=\"o\" direction=\"in\"/><arg type=\"a(sa{sv})\" direction=\"in\"/>"
                 "<arg type=\"s\" direction=\"in\"/><arg type=\"a{sv}\" direction=\"in\"/>"
-                "<arg type=\"u\" direction=\"out\"/><arg type=\"a{sv}\" direction=\"out\"/></method>"
+                "<arg type=\"u\" direction=\"out\"/><arg type=\"a{sv}\" "
+                "direction=\"out\"/></method>"
                 "<method name=\"ListShortcuts\"><arg type=\"o\" direction=\"in\"/>"
                 "<arg type=\"o\" direction=\"in\"/><arg type=\"u\" direction=\"out\"/>"
                 "<arg type=\"a{sv}\" direction=\"out\"/></method>"
@@ -85,29 +86,30 @@ public:
             for (const zn::PortalShortcut& shortcut : shortcuts) {
                 const QString trigger =
                     shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
-                write(QStringLiteral("bind %1 %2 %3 %4")
-                          .arg(session, shortcut.id, trigger,
-                               shortcut.properties.value(QStringLiteral("description"))
-                                   .toString()));
+                write(
+                    QStringLiteral("bind %1 %2 %3 %4")
+                        .arg(session, shortcut.id, trigger,
+                             shortcut.properties.value(QStringLiteral("description")).toString()));
                 bound.append({shortcut.id,
                               {{QStringLiteral("description"),
                                 shortcut.properties.value(QStringLiteral("description"))},
                                {QStringLiteral("trigger_description"), trigger}}});
             }
-            return reply(bus, message,
-                         {0u, QVariantMap{{QStringLiteral("shortcuts"),
-                                           QVariant::fromValue(bound)}}});
+            return reply(
+                bus, message,
+                {0u, QVariantMap{{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}}});
         }
         if (member == QLatin1String("ListShortcuts"))
             return reply(bus, message, {0u, QVariantMap{}});
         if (member == QLatin1String("Activate")) {
             const QString id = arguments.value(0).toString();
             if (session_.isEmpty()) {
-                bus.send(message.createErrorReply(QDBusError::Failed, QStringLiteral("no session")));
+                bus.send(
+                    message.createErrorReply(QDBusError::Failed, QStringLiteral("no session")));
                 return true;
             }
-            QDBusMessage activated = QDBusMessage::createSignal(
-                kDesktopPath, kImplInterface, QStringLiteral("Activated"));
+            QDBusMessage activated = QDBusMessage::createSignal(kDesktopPath, kImplInterface,
+                                                                QStringLiteral("Activated"));
             activated << QVariant::fromValue(QDBusObjectPath(session_)) << id
                       << qulonglong(QDateTime::currentMSecsSinceEpoch()) << QVariantMap{};
             bus.send(activated);
