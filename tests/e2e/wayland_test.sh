@@ -3,7 +3,8 @@
 # display at all, its hotkeys bound through Debian's xdg-desktop-portal on a
 # private session bus, and the desktop's side of the portal played by
 # e2e_shortcuts_backend. The backend's activation of shortcut 0 shows the lock
-# panel; of shortcut 1, before any unlock, the warning to enter the password.
+# panel; of shortcut 1, before any unlock, the warning to enter the password;
+# a password typed through a virtual keyboard opens the list.
 #
 # A compositor must not run as root, so as root (CI) everything below runs as
 # an unprivileged user of its own, which the test creates when it is missing.
@@ -250,6 +251,13 @@ unlock)
     as_user swaymsg '[app_id="znvault"] move position center' >/dev/null
     sleep 0.3
     screenshot wayland-list-panel.png
+    # A capture with no browser and no X windows to scan: nothing to add, and
+    # nothing to complain about either.
+    eventually 5 bound 1 CTRL+ALT+b || fail "the capture hotkey was not bound"
+    activate 1
+    no_window "Error" 2
+    no_window "Warning" 1
+    shows_window "Zintrel" || fail "the list went away"
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac
