@@ -52,19 +52,23 @@ fail() {
 # as_user COMMAND...: runs it as the test user (as root), else as ourselves.
 if [ "$(id -u)" -eq 0 ]; then
     if ! id "$TEST_USER" >/dev/null 2>&1; then
+        # Another scenario running beside this one may have just made it.
         useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
-            "$TEST_USER" 2>/dev/null || skip "no unprivileged user to run the compositor as"
+            "$TEST_USER" 2>/dev/null || id "$TEST_USER" >/dev/null 2>&1 ||
+            skip "no unprivileged user to run the compositor as"
     fi
     as_user() { setpriv --reuid="$TEST_USER" --regid="$TEST_USER" --init-groups -- "$@"; }
 else
     as_user() { "$@"; }
 fi
 
-# The programs are copied: the build folder may sit where the user cannot go.
+# The programs and the data are copied: the build and source folders may sit
+# where the user cannot go.
 mkdir -p "$WORK/bin" "$WORK/home" "$WORK/run" "$WORK/log" "$WORK/store" \
     "$WORK/share/xdg-desktop-portal/portals" "$WORK/home/.config/xdg-desktop-portal" \
     "$WORK/home/.config/sway"
 cp "$BIN_DIR/znvault" "$BIN_DIR/znreg" "$BIN_DIR/e2e_shortcuts_backend" "$WORK/bin/"
+cp "$SOURCE_DIR/tests/registry/data/wine-vault.reg" "$WORK/vault.reg"
 chmod 700 "$WORK/run" "$WORK/store"
 [ "$(id -u)" -eq 0 ] && chown -R "$TEST_USER:" "$WORK"
 
@@ -198,7 +202,7 @@ bound() { grep -q "^bind [^ ]* $1 $2 " "$BACKEND_LOG"; }
 # A vault made elsewhere, so the program starts at its lock panel; the
 # settings hold the hotkeys the portal must be offered.
 seed_vault() {
-    as_user "$WORK/bin/znreg" import "$SOURCE_DIR/tests/registry/data/wine-vault.reg" >/dev/null ||
+    as_user "$WORK/bin/znreg" import "$WORK/vault.reg" >/dev/null ||
         fail "the vault could not be imported"
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Halvorn\\Bookmarks]\r\n"ActivateKey"="%s"\r\n"FavoriteKey"="%s"\r\n' \
         "$1" "$2" >"$WORK/keys.reg"
