@@ -10,6 +10,8 @@ ZINTREL_PACKAGES=(
     dpkg-dev lintian desktop-file-utils appstream xdg-utils fonts-liberation2
     trayer dbus-daemon chromium firefox-esr python3  # dbus-daemon: the StatusNotifier tray test's bus
     locales  # the sources the collation test makes its language locale from
+    qt6-wayland  # running as a Wayland client
+    sway swaybg wtype grim xdg-desktop-portal dbus-daemon dbus-bin  # the Wayland end-to-end tests
 )
 
 install_missing_packages() {

@@ -1,5 +1,6 @@
-// znvault: wires the main window's logic to the Linux store, X11 hotkeys and
-// the Qt views, then runs the message loop.
+// znvault: wires the main window's logic to the Linux store, the session's
+// hotkeys (X11 grabs or the Wayland portal) and the Qt views, then runs the
+// message loop.
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
@@ -18,10 +19,9 @@
 #include "platform/linux/registry_location.h"
 #include "platform/linux/sqlite_registry.h"
 #include "platform/linux/x11_application_window.h"
-#include "platform/linux/x11_hotkeys.h"
 #include "platform/linux/x11_keyboard_layout.h"
 #include "platform/linux/x11_window_list.h"
-#include "platform/qt/hotkey_pump.h"
+#include "platform/qt/desktop_hotkeys.h"
 #include "platform/qt/password_star_style.h"
 #include "platform/qt/qt_beep.h"
 #include "platform/qt/qt_clipboard.h"
@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
     zn::QtMessageBoxes messages(QString::fromLatin1(zn::kApplicationTitle));
     zn::QtTimers timers;
     zn::LocaleCollation collation;
-    zn::X11Hotkeys hotkeys;
+    const auto hotkeys = zn::hotkeysForThisSession(
+        {{zn::kToggleHotkeyId, "Show or hide the Zintrel window"},
+         {zn::kCaptureHotkeyId, "Add the page the browser shows to Zintrel"}});
     zn::X11KeyboardLayout keyboard;
     zn::QtTrayIcon trayArea(QApplication::windowIcon());
     zn::TOrvSystemTray tray(trayArea, zn::kApplicationTitle);
@@ -74,7 +76,7 @@ int main(int argc, char** argv) {
     zn::QtShell shell;
 
     zn::MainWindowWidget window;
-    zn::TForm1 form(zn::MainWindowServices{*registry, messages, timers, collation, hotkeys,
+    zn::TForm1 form(zn::MainWindowServices{*registry, messages, timers, collation, *hotkeys,
                                            keyboard, tray, dialogs, clipboard, shell,
                                            QCoreApplication::applicationFilePath().toStdString(),
                                            argumentsOf(argc, argv)},
@@ -101,8 +103,7 @@ int main(int argc, char** argv) {
     zn::QtImportDialogs importDialogs(messages, folderPicker);
     form.setImportPorts({files, pump, folderPicker, importDialogs, zn::defaultBookmarkFolder()});
 
-    zn::HotkeyPump hotkeyPump(
-        hotkeys, [&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); });
+    hotkeys->deliverTo([&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); });
     // The end of the session: save and agree. The session manager ends the
     // program itself, and the close that follows no longer asks; a logout that
     // is called off leaves the program running.
