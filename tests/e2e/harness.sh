@@ -11,6 +11,9 @@ WORK=$(mktemp -d)
 export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share"
 export ZINTREL_REGISTRY="$WORK/store/registry.db"
 mkdir -p "$HOME"
+# The vault's hand-over socket lives here: a scenario's copy is reached by its own commands only.
+export XDG_RUNTIME_DIR="$WORK/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset SESSION_MANAGER
 export QT_QPA_PLATFORM=xcb LANG=C.UTF-8
 PIDS=()
