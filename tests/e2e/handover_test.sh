@@ -6,20 +6,6 @@ start_display
 
 SOCKET="$XDG_RUNTIME_DIR/zintrel/znvault.socket"
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# within_ms MS WHAT COMMAND...: waits at most MS milliseconds for the command
-# to succeed, failing the test, naming WHAT, when it does not in time.
-within_ms() {
-    local deadline=$(($(now_ms) + $1)) what=$2
-    shift 2
-    while :; do
-        "$@" && return 0
-        [ "$(now_ms)" -lt "$deadline" ] || fail "$what not within $1 ms"
-        sleep 0.02
-    done
-}
-
 # hand_over OPTION: runs the command, which must end with 0 well within a second.
 hand_over() {
     local started status=0

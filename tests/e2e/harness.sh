@@ -152,6 +152,21 @@ wait_for() {
     eventually "$seconds" "$@" || fail "waited ${seconds}s in vain for $what"
 }
 
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# within_ms MS WHAT COMMAND...: waits at most MS milliseconds for the command
+# to succeed, failing the test, naming WHAT, when it does not in time.
+within_ms() {
+    local limit=$1 what=$2 deadline
+    deadline=$(($(now_ms) + limit))
+    shift 2
+    while :; do
+        "$@" && return 0
+        [ "$(now_ms)" -lt "$deadline" ] || fail "$what not within $limit ms"
+        sleep 0.02
+    done
+}
+
 # holds SECONDS WHAT COMMAND...: the command keeps succeeding for the whole
 # time (what must not happen is watched for, not slept through); fails the
 # test, naming WHAT, the moment it does not.
