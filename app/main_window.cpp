@@ -21,8 +21,10 @@ TForm1::~TForm1() = default;
 
 void TForm1::FormCreate() {
     dispatcher_.run([this] { wOptions_.FormCreate(); });
-    services_.timers.startOneShot(kStartDelayMs,
-                                  [this] { dispatcher_.run([this] { initprogram(); }); });
+    services_.timers.startOneShot(kStartDelayMs, [this] {
+        dispatcher_.run([this] { initprogram(); });
+        if (started_) started_();
+    });
 }
 
 void TForm1::initprogram() {

@@ -85,6 +85,8 @@ public:
 
     // Program start: arms the start timer, which runs initprogram.
     void FormCreate();
+    // Runs once the start-up sequence has run, whether or not it failed.
+    void setStartedHandler(std::function<void()> handler) { started_ = std::move(handler); }
     void initprogram();
 
     void ShowLockPanel();
@@ -196,6 +198,7 @@ private:
     bool editEnabled_ = false;
     ListMenuState listMenu_;
     std::function<void()> captureAction_;
+    std::function<void()> started_;
     std::unique_ptr<ImportPorts> importPorts_;
 };
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "platform/linux/desktop_links.h"
+#include "platform/linux/hand_over_socket.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/x11_window_list.h"
 #include "platform/qt/qt_message_boxes.h"
@@ -32,9 +33,10 @@ int main(int argc, char** argv) {
     zn::LinuxFiles files;
     zn::DesktopEntryLinks links;
     zn::X11WindowList windows;
+    zn::HandOverSocket runningCopy(zn::handOverFolder());
     zn::setup::QtSetupScreens screens;
-    zn::setup::SetupProgram program(zn::setup::SetupServices{*registry, files, links, messages,
-                                                             shell, timers, windows, screens});
+    zn::setup::SetupProgram program(zn::setup::SetupServices{
+        *registry, files, links, messages, shell, timers, windows, screens, &runningCopy});
     screens.attach(program);
     program.create();
     screens.backdrop().show();

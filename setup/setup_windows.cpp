@@ -97,8 +97,10 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::findwindowa() {
-    if (program_.services.windows.existsTitled("Zintrel"))
-        program_.services.messages.showPlain(kRunningMessage);
+    const SetupServices& services = program_.services;
+    if (services.windows.existsTitled("Zintrel") ||
+        (services.runningCopy && services.runningCopy->copyRuns()))
+        services.messages.showPlain(kRunningMessage);
 }
 
 void TForm1::Timer1Timer() {

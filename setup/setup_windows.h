@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/handler_dispatcher.h"
+#include "platform/instance_channel.h"
 #include "platform/shell.h"
 #include "platform/timers.h"
 #include "platform/window_list.h"
@@ -58,6 +59,9 @@ struct SetupServices {
     Timers& timers;
     WindowList& windows;
     SetupScreens& screens;
+    // A running copy's hand-over line: it answers where no window title can
+    // be seen (Wayland). None: the window title alone tells.
+    InstanceChannel* runningCopy = nullptr;
 };
 
 class SetupProgram;

@@ -20,7 +20,7 @@ constexpr const char* kAutostartValue = "Bookmarks";
 }  // namespace
 
 void Uninstaller::run() {
-    if (windows_.existsTitled("Zintrel")) {
+    if (windows_.existsTitled("Zintrel") || (runningCopy_ && runningCopy_->copyRuns())) {
         messages_.show(MessageKind::Warning, kStillRunningMessage, MessageButtons::Ok);
         return;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/instance_channel.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 #include "platform/window_list.h"
@@ -30,8 +31,13 @@ inline constexpr const char* kPartlyRemovedMessage = "Zintrel has been removed, 
 
 class Uninstaller {
 public:
-    Uninstaller(Registry& registry, Files& files, MessageBoxes& messages, WindowList& windows)
-        : registry_(registry), files_(files), messages_(messages), windows_(windows) {}
+    Uninstaller(Registry& registry, Files& files, MessageBoxes& messages, WindowList& windows,
+                InstanceChannel* runningCopy = nullptr)
+        : registry_(registry),
+          files_(files),
+          messages_(messages),
+          windows_(windows),
+          runningCopy_(runningCopy) {}
 
     void run();
 
@@ -52,6 +58,7 @@ private:
     Files& files_;
     MessageBoxes& messages_;
     WindowList& windows_;
+    InstanceChannel* runningCopy_;  // none: the window title alone tells
     std::vector<std::string> problems_;
 };
 

@@ -5,6 +5,7 @@
 
 #include "platform/win32/application_window.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_shell_links.h"
@@ -24,9 +25,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Holds COM for the whole run.
     Win32ShellLinks links;
     Win32WindowList windows;
+    Win32InstanceChannel runningCopy;
     zn::setup::win32::Win32SetupScreens screens;
-    zn::setup::SetupProgram program(zn::setup::SetupServices{registry, files, links, messages,
-                                                             shell, timers, windows, screens});
+    zn::setup::SetupProgram program(zn::setup::SetupServices{
+        registry, files, links, messages, shell, timers, windows, screens, &runningCopy});
     screens.attach(program);
     program.create();
     screens.backdrop().show();

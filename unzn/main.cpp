@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/handler_dispatcher.h"
+#include "platform/linux/hand_over_socket.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/x11_window_list.h"
 #include "platform/qt/qt_message_boxes.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     zn::QtMessageBoxes messages(title);
     zn::LinuxFiles files;
     zn::X11WindowList windows;
-    zn::setup::Uninstaller uninstaller(*registry, files, messages, windows);
+    zn::HandOverSocket runningCopy(zn::handOverFolder());
+    zn::setup::Uninstaller uninstaller(*registry, files, messages, windows, &runningCopy);
     return zn::HandlerDispatcher(messages).run([&] { uninstaller.run(); }) ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 
 #include "app/handler_dispatcher.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_window_list.h"
@@ -15,6 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32MessageBoxes messages(zn::setup::kUninstallTitle);
     Win32Files files;
     Win32WindowList windows;
-    zn::setup::Uninstaller uninstaller(registry, files, messages, windows);
+    Win32InstanceChannel runningCopy;
+    zn::setup::Uninstaller uninstaller(registry, files, messages, windows, &runningCopy);
     return zn::HandlerDispatcher(messages).run([&] { uninstaller.run(); }) ? 0 : 1;
 }

@@ -1,10 +1,15 @@
 // znvault: wires the main window's logic to the Linux store, the session's
 // hotkeys (X11 grabs or the Wayland portal) and the Qt views, then runs the
-// message loop.
+// message loop. A start that only asks for an action hands it to the copy
+// already running and ends before any of that.
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <cstdio>
+#include <memory>
 
+#include "app/command_line.h"
+#include "app/hand_over_inbox.h"
 #include "app/main_window.h"
 #include "app/qt/main_window_widget.h"
 #include "app/qt/qt_app_dialogs.h"
@@ -14,6 +19,7 @@
 #include "desktop/system_tray.h"
 #include "import/qt/qt_import_dialogs.h"
 #include "platform/linux/browser_page_query.h"
+#include "platform/linux/hand_over_socket.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/locale_collation.h"
 #include "platform/linux/registry_location.h"
@@ -22,6 +28,7 @@
 #include "platform/linux/x11_keyboard_layout.h"
 #include "platform/linux/x11_window_list.h"
 #include "platform/qt/desktop_hotkeys.h"
+#include "platform/qt/hand_over_pump.h"
 #include "platform/qt/password_star_style.h"
 #include "platform/qt/qt_beep.h"
 #include "platform/qt/qt_clipboard.h"
@@ -39,11 +46,41 @@ std::vector<std::string> argumentsOf(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
 
+// What the toolkit sees: its own options and the program's arguments, so
+// that a session manager's restart command keeps "/S"; the hand-over options
+// are ours alone.
+std::vector<char*> toolkitArgv(char* program, std::vector<std::string>& toolkitArguments,
+                               std::vector<std::string>& programArguments) {
+    std::vector<char*> argv{program};
+    for (std::string& argument : toolkitArguments) argv.push_back(argument.data());
+    for (std::string& argument : programArguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    zn::CommandLine commandLine = zn::parseCommandLine(argumentsOf(argc, argv));
+    zn::HandOverSocket handOverLine(zn::handOverFolder());
+    const zn::StartDecision start = zn::decideStart(commandLine, handOverLine);
+    if (start.exitNow) {
+        std::fputs(start.standardOutput.c_str(), stdout);
+        std::fputs(start.standardError.c_str(), stderr);
+        return start.exitStatus;
+    }
+    // A copy started beside a running one leaves the line to the first, as
+    // it leaves the hotkeys to it.
+    const std::unique_ptr<zn::HandOverListener> handOverListener = handOverLine.listen();
+    if (!handOverListener && !handOverLine.refusal().empty())
+        std::fprintf(stderr, "znvault: later starts cannot hand actions to this one: %s\n",
+                     handOverLine.refusal().c_str());
+
     Q_INIT_RESOURCE(resources);
-    QApplication application(argc, argv);
+    std::vector<char*> toolkitArguments =
+        toolkitArgv(argv[0], commandLine.toolkitArguments, commandLine.programArguments);
+    int toolkitArgc = static_cast<int>(toolkitArguments.size()) - 1;
+    QApplication application(toolkitArgc, toolkitArguments.data());
     QApplication::setApplicationName(QString::fromLatin1(zn::kApplicationTitle));
     QApplication::setStyle(new zn::PasswordStarStyle);
     QApplication::setDesktopFileName(QStringLiteral("znvault"));
@@ -79,7 +116,7 @@ int main(int argc, char** argv) {
     zn::TForm1 form(zn::MainWindowServices{*registry, messages, timers, collation, *hotkeys,
                                            keyboard, tray, dialogs, clipboard, shell,
                                            QCoreApplication::applicationFilePath().toStdString(),
-                                           argumentsOf(argc, argv)},
+                                           commandLine.programArguments},
                     window);
     window.attach(form);
 
@@ -103,7 +140,19 @@ int main(int argc, char** argv) {
     zn::QtImportDialogs importDialogs(messages, folderPicker);
     form.setImportPorts({files, pump, folderPicker, importDialogs, zn::defaultBookmarkFolder()});
 
-    hotkeys->deliverTo([&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); });
+    const auto runHotkey = [&form](int id) { form.dispatcher().run([&] { form.WMHotkey(id); }); };
+    hotkeys->deliverTo(runHotkey);
+    // A hand-over is a hotkey press from another process: the same handler,
+    // dialogs open or not.
+    zn::HandOverInbox handOvers(
+        [&runHotkey](zn::HandOverAction action) { runHotkey(zn::hotkeyIdOf(action)); });
+    std::unique_ptr<zn::HandOverPump> handOverPump;
+    if (handOverListener)
+        handOverPump = std::make_unique<zn::HandOverPump>(
+            *handOverListener,
+            [&handOvers](zn::HandOverAction action) { handOvers.receive(action); });
+    if (start.actionAfterStartUp) handOvers.receive(*start.actionAfterStartUp);
+    form.setStartedHandler([&handOvers] { handOvers.open(); });
     // The end of the session: save and agree. The session manager ends the
     // program itself, and the close that follows no longer asks; a logout that
     // is called off leaves the program running.

@@ -1,10 +1,15 @@
 // znvault.exe: wires the main window's logic to the Windows registry, the
-// Win32 services and the native views, then runs the message loop.
+// Win32 services and the native views, then runs the message loop. A start
+// that only asks for an action hands it to the copy already running and ends
+// before any of that.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
+#include "app/hand_over_inbox.h"
 #include "app/main_window.h"
 #include "app/win32/main_window_frame.h"
 #include "app/win32/session_end.h"
@@ -18,6 +23,7 @@
 #include "platform/win32/dde_page_query.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_folder_picker.h"
+#include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_message_pump.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
@@ -37,10 +43,31 @@ std::string programPath() {
     }
 }
 
+// A windowed program has no console of its own: help printed from a
+// command prompt goes to the prompt's.
+void writeTo(DWORD stream, FILE* file, const std::string& text) {
+    if (text.empty()) return;
+    const HANDLE handle = GetStdHandle(stream);
+    if ((handle == nullptr || handle == INVALID_HANDLE_VALUE) &&
+        AttachConsole(ATTACH_PARENT_PROCESS))
+        std::freopen("CONOUT$", "w", file);
+    std::fputs(text.c_str(), file);
+    std::fflush(file);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace zn::win32;
+    const zn::CommandLine commandLine =
+        zn::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    Win32InstanceChannel handOverLine;
+    const zn::StartDecision start = zn::decideStart(commandLine, handOverLine);
+    if (start.exitNow) {
+        writeTo(STD_OUTPUT_HANDLE, stdout, start.standardOutput);
+        writeTo(STD_ERROR_HANDLE, stderr, start.standardError);
+        return start.exitStatus;
+    }
     // Setup tells that the program runs by this window's title; hotkeys,
     // timers, the tray icon and the end of the session send their messages to it.
     ApplicationWindow applicationWindow(zn::kApplicationTitle);
@@ -54,9 +81,16 @@ int main(int argc, char** argv) {
     Win32Shell shell;
     // The hotkeys are registered by the start-up sequence, after the form exists.
     zn::TForm1* hotkeyTarget = nullptr;
-    Win32Hotkeys hotkeys(applicationWindow, [&hotkeyTarget](int id) {
+    const auto runHotkey = [&hotkeyTarget](int id) {
         if (hotkeyTarget) hotkeyTarget->dispatcher().run([&] { hotkeyTarget->WMHotkey(id); });
-    });
+    };
+    Win32Hotkeys hotkeys(applicationWindow, runHotkey);
+    // A hand-over is a hotkey press from another process: the same handler,
+    // held until the start-up sequence has run.
+    zn::HandOverInbox handOvers(
+        [&runHotkey](zn::HandOverAction action) { runHotkey(zn::hotkeyIdOf(action)); });
+    HandOverReceiver handOverReceiver(
+        applicationWindow, [&handOvers](zn::HandOverAction action) { handOvers.receive(action); });
     Win32TrayIcon trayArea(applicationWindow);
     zn::TOrvSystemTray tray(trayArea, zn::kApplicationTitle);
 
@@ -66,7 +100,7 @@ int main(int argc, char** argv) {
     });
     zn::TForm1 form(zn::MainWindowServices{registry, messages, timers, collation, hotkeys, keyboard,
                                            tray, dialogs, clipboard, shell, programPath(),
-                                           std::vector<std::string>(argv + 1, argv + argc)},
+                                           commandLine.programArguments},
                     window);
     window.attach(form);
     hotkeyTarget = &form;
@@ -95,6 +129,8 @@ int main(int argc, char** argv) {
     Win32ImportDialogs importDialogs(messages, folderPicker);
     form.setImportPorts({files, pump, folderPicker, importDialogs, defaultBookmarkFolder()});
 
+    if (start.actionAfterStartUp) handOvers.receive(*start.actionAfterStartUp);
+    form.setStartedHandler([&handOvers] { handOvers.open(); });
     form.FormCreate();
     const int result = runMessageLoop();
     // The window's list view watches the form's list, which goes first.

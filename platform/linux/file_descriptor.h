@@ -14,6 +14,12 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return descriptor_; }
+    // Hands the descriptor on to a new owner.
+    int release() {
+        const int released = descriptor_;
+        descriptor_ = -1;
+        return released;
+    }
 
 private:
     int descriptor_;

@@ -11,6 +11,9 @@ WORK=$(mktemp -d)
 export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share"
 export ZINTREL_REGISTRY="$WORK/store/registry.db"
 mkdir -p "$HOME"
+# The vault's hand-over socket lives here: a scenario's copy is reached by its own commands only.
+export XDG_RUNTIME_DIR="$WORK/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset SESSION_MANAGER
 export QT_QPA_PLATFORM=xcb LANG=C.UTF-8
 PIDS=()
@@ -147,6 +150,21 @@ wait_for() {
     local seconds=$1 what=$2
     shift 2
     eventually "$seconds" "$@" || fail "waited ${seconds}s in vain for $what"
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# within_ms MS WHAT COMMAND...: waits at most MS milliseconds for the command
+# to succeed, failing the test, naming WHAT, when it does not in time.
+within_ms() {
+    local limit=$1 what=$2 deadline
+    deadline=$(($(now_ms) + limit))
+    shift 2
+    while :; do
+        "$@" && return 0
+        [ "$(now_ms)" -lt "$deadline" ] || fail "$what not within $limit ms"
+        sleep 0.02
+    done
 }
 
 # holds SECONDS WHAT COMMAND...: the command keeps succeeding for the whole

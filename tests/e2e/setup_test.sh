@@ -112,6 +112,19 @@ running_warning)
     has_value "$VAULT_KEY" installdir && fail "Cancel wrote installdir"
     for file in znvault znhelp.htm readme.txt unzn file_id.diz; do exists "$WORK/dist/$file"; done
     ;;
+running_warning_untitled)
+    # A vault with no X11 window at all, as on Wayland: its socket answers setup.
+    DISPLAY= QT_QPA_PLATFORM=offscreen "$ZNVAULT" /S >"$WORK/znvault.log" 2>&1 &
+    VAULT_PID=$!
+    PIDS+=("$VAULT_PID")
+    wait_for 10 "the vault's socket" test -S "$XDG_RUNTIME_DIR/zintrel/znvault.socket"
+    xdotool search --name '^Zintrel$' >/dev/null 2>&1 && fail "the vault has an X11 window after all"
+    start_setup
+    answer_box Setup Return
+    licence=$(wait_window '^License Agreement & Disclaimer$')
+    click_at "$licence" 317 324  # Cancel
+    wait_exit "$SETUP_PID"
+    ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 echo "PASS: $scenario"

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "tests/fakes/fake_instance_channel.h"
 #include "tests/setup/setup_fixture.h"
 
 namespace zn::setup::testing {
@@ -13,13 +14,17 @@ using SetupFlow = SetupTest;
 using Calls = std::vector<std::string>;
 
 TEST_F(SetupFlow, WarnsOnceWhenTheProgramRunsAndGoesOn) {
-    for (const bool running : {false, true}) {
+    // Its window is seen, or (on Wayland, where no title is) its socket answers.
+    for (const auto& [titled, answers] : {std::pair{false, false}, {true, false}, {false, true}}) {
+        const bool running = titled || answers;
         FakeMessageBoxes boxes;
         FakeWindows found;
-        found.running = running;
+        found.running = titled;
+        zn::testing::FakeInstanceChannel runningCopy;
+        if (answers) runningCopy.result = HandOverResult::Delivered;
         ManualTimers clock;
-        SetupProgram setup(
-            SetupServices{registry, files, links, boxes, shell, clock, found, screens});
+        SetupProgram setup(SetupServices{registry, files, links, boxes, shell, clock, found,
+                                         screens, &runningCopy});
         setup.create();
         ASSERT_EQ(boxes.shown.size(), running ? 1u : 0u);
         if (running) {

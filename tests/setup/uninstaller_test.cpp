@@ -4,6 +4,7 @@
 #include <set>
 #include <tuple>
 
+#include "tests/fakes/fake_instance_channel.h"
 #include "tests/setup/setup_fixture.h"
 
 namespace zn::setup::testing {
@@ -158,11 +159,14 @@ TEST_F(Uninstalling, NamesEachThingItCouldNotRemove) {
 }
 
 TEST_F(Uninstalling, RemovesNothingWhileTheProgramRunsOrWhenTheUserSaysNo) {
-    for (const bool running : {true, false}) {
-        windows.running = running;
+    for (const auto& [titled, answers] : {std::pair{true, false}, {false, true}, {false, false}}) {
+        const bool running = titled || answers;
+        windows.running = titled;
+        zn::testing::FakeInstanceChannel runningCopy;
+        if (answers) runningCopy.result = HandOverResult::Delivered;
         FakeMessageBoxes boxes;
         boxes.answer(MessageAnswer::No);
-        Uninstaller(registry, files, boxes, windows).run();
+        Uninstaller(registry, files, boxes, windows, &runningCopy).run();
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text, running ? kStillRunningMessage : kUninstallQuestion);
         EXPECT_TRUE(files.exists(installedProgram()));
