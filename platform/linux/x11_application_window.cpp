@@ -45,7 +45,13 @@ X11ApplicationWindow::X11ApplicationWindow(const std::string& title) {
 }
 
 X11ApplicationWindow::~X11ApplicationWindow() {
-    // Closing the connection destroys the window with it.
+    // Closing the connection would destroy the window too, but only once the
+    // server gets round to it: destroy it and wait for the server's answer, so
+    // that no one finds the window after it is gone.
+    if (window_ != 0) {
+        xcb_destroy_window(connection_, window_);
+        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    }
     xcb_disconnect(connection_);
 }
 

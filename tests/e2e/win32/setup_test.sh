@@ -71,6 +71,12 @@ check_installed() {
     eventually 15 xdotool search --name '^readme.txt - Notepad$' >/dev/null || fail "the release notes were not opened"
 }
 
+uninstaller_file_goes() {
+    [ ! -e "$DRIVE_C/windows/unzn.exe" ] ||
+        reg_query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations |
+        grep -qi 'unzn.exe'
+}
+
 uninstall_zintrel() {
     # Whatever setup started goes first: a running vault keeps the uninstaller back.
     local pid
@@ -82,10 +88,9 @@ uninstall_zintrel() {
     answer_box Information Return
     eventually 10 not_running unzn.exe || fail "unzn.exe did not end"
     gone "$INSTALL"
-    # The running uninstaller's own file goes when Windows next starts.
-    [ ! -e "$DRIVE_C/windows/unzn.exe" ] ||
-        reg_query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations |
-        grep -qi 'unzn.exe' || fail "the uninstaller stays for good"
+    # The running uninstaller's own file goes when Windows next starts. The
+    # rename it asks for can reach the registry a moment after it ended.
+    eventually 10 uninstaller_file_goes || fail "the uninstaller stays for good"
     gone "$DESKTOP/Zintrel.lnk"
     gone "$GROUP"
     has_value "$UNINSTALL_KEY" UninstallString && fail "the uninstall entry is still there"
