@@ -182,10 +182,21 @@ no_window() {
     done
 }
 
+# activate ID [SESSION]: the backend fires the shortcut, in the session the
+# program made last unless one is named.
 activate() {
     as_user dbus-send --print-reply --dest=org.freedesktop.impl.portal.desktop.zintreltest \
-        /org/zintrel/test org.zintrel.test.Backend.Activate "string:$1" >/dev/null ||
-        fail "the backend could not activate shortcut $1"
+        /org/zintrel/test org.zintrel.test.Backend.Activate "string:$1" ${2:+"string:$2"} \
+        >/dev/null || fail "the backend could not activate shortcut $1"
+}
+
+# keeps_window NAME SECONDS: fails when the window stops showing within the time.
+keeps_window() {
+    local deadline=$((SECONDS + $2))
+    while [ $SECONDS -lt $deadline ]; do
+        shows_window "$1" || fail "the window '$1' went away"
+        sleep 0.2
+    done
 }
 
 start_vault() {
@@ -198,6 +209,20 @@ SHOTS=${SCREENSHOT_DIR:-}
 screenshot() { [ -z "$SHOTS" ] || as_user grim - >"$SHOTS/$1" || fail "no screenshot $1"; }
 
 bound() { grep -q "^bind [^ ]* $1 $2 " "$BACKEND_LOG"; }
+bound_in() { grep -q "^bind $1 $2 $3 " "$BACKEND_LOG"; }
+closed() { grep -qx "closed $1" "$BACKEND_LOG"; }
+last_session() { awk '$1 == "session" { last = $2 } END { print last }' "$BACKEND_LOG"; }
+
+# unlock: the password typed at the lock panel, leaving the list showing.
+unlock() {
+    wait_window "Enter Password"
+    as_user wtype -d 20 "Fjord-Lantern-42"
+    as_user wtype -k Return
+    # The offer to protect the old vault: not now.
+    wait_window "Confirm"
+    as_user wtype -k Escape
+    wait_window "Zintrel"
+}
 
 # A vault made elsewhere, so the program starts at its lock panel; the
 # settings hold the hotkeys the portal must be offered.
@@ -244,13 +269,7 @@ unlock)
     # Typed through a virtual keyboard, as any Wayland input reaches a client.
     seed_vault "Ctrl+Alt+P" "Ctrl+Alt+B"
     start_vault
-    wait_window "Enter Password"
-    as_user wtype -d 20 "Fjord-Lantern-42"
-    as_user wtype -k Return
-    # The offer to protect the old vault: not now.
-    wait_window "Confirm"
-    as_user wtype -k Escape
-    wait_window "Zintrel"
+    unlock
     # sway placed the window at the lock panel's size; the list is larger.
     as_user swaymsg '[app_id="znvault"] move position center' >/dev/null
     sleep 0.3
@@ -262,6 +281,37 @@ unlock)
     no_window "Error" 2
     no_window "Warning" 1
     shows_window "Zintrel" || fail "the list went away"
+    ;;
+rebind)
+    # A show/hide hotkey changed in Options is bound again in a new session;
+    # the old one is closed and its activations count no more.
+    seed_vault "Ctrl+Alt+P" "Ctrl+Alt+B"
+    start_vault
+    unlock
+    eventually 15 bound 0 CTRL+ALT+p || fail "the toggle hotkey was not bound as CTRL+ALT+p"
+    old=$(last_session)
+    as_user wtype -M alt o -m alt
+    wait_window "Options"
+    # The show/hide field has the focus and takes the combination pressed.
+    as_user wtype -M ctrl -M alt k -m alt -m ctrl
+    sleep 0.3
+    screenshot wayland-options.png
+    as_user wtype -k Return
+    eventually 10 shows_no_window "Options" || fail "OK did not close Options"
+    eventually 10 closed "$old" || fail "the old session was not closed"
+    eventually 10 bound_in "$(last_session)" 0 CTRL+ALT+k ||
+        fail "no new session bound the toggle hotkey as CTRL+ALT+k"
+    new=$(last_session)
+    [ "$new" != "$old" ] || fail "the new binding came in the old session"
+    bound_in "$new" 1 CTRL+ALT+b || fail "the new session lost the capture hotkey"
+    activate 0 "$old"
+    keeps_window "Zintrel" 2
+    activate 0 "$new"
+    eventually 10 shows_no_window "Zintrel" || fail "an activation in the new session did not hide the list"
+    activate 0 "$old"
+    no_window "Zintrel" 2
+    activate 0 "$new"
+    wait_window "Zintrel"
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac

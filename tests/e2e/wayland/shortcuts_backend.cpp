@@ -5,7 +5,10 @@
 //
 //   shortcuts_backend LOG
 //   dbus-send --session --dest=org.freedesktop.impl.portal.desktop.zintreltest
-//       /org/zintrel/test org.zintrel.test.Backend.Activate string:ID
+//       /org/zintrel/test org.zintrel.test.Backend.Activate string:ID [string:SESSION]
+//
+// fires it in the session the program made last, or in the one named (a closed
+// one too: what a desktop that has not caught up with a Close might send).
 //
 // Log lines: "session PATH", "bind PATH ID TRIGGER DESCRIPTION", "closed PATH",
 // "activated PATH ID".
@@ -103,17 +106,18 @@ public:
             return reply(bus, message, {0u, QVariantMap{}});
         if (member == QLatin1String("Activate")) {
             const QString id = arguments.value(0).toString();
-            if (session_.isEmpty()) {
+            const QString session = arguments.size() > 1 ? arguments.value(1).toString() : session_;
+            if (session.isEmpty()) {
                 bus.send(
                     message.createErrorReply(QDBusError::Failed, QStringLiteral("no session")));
                 return true;
             }
             QDBusMessage activated = QDBusMessage::createSignal(kDesktopPath, kImplInterface,
                                                                 QStringLiteral("Activated"));
-            activated << QVariant::fromValue(QDBusObjectPath(session_)) << id
+            activated << QVariant::fromValue(QDBusObjectPath(session)) << id
                       << qulonglong(QDateTime::currentMSecsSinceEpoch()) << QVariantMap{};
             bus.send(activated);
-            write(QStringLiteral("activated %1 %2").arg(session_, id));
+            write(QStringLiteral("activated %1 %2").arg(session, id));
             return reply(bus, message, {});
         }
         return false;
