@@ -70,6 +70,8 @@ const std::set<std::uint8_t> kRequestsWithReplies = {3, 14, 16, 17, 20, 43, 98};
 // Relays one client: the server's bytes at once, the client's only up to its
 // last complete request that has a reply (the connection set-up counts as one).
 void relay(Fd listener, int realDisplay) {
+    pollfd waiting{listener.fd, POLLIN, 0};
+    if (poll(&waiting, 1, 10000) <= 0) return;  // the program never came
     Fd client(accept(listener.fd, nullptr, nullptr));
     Fd server(socket(AF_UNIX, SOCK_STREAM, 0));
     const sockaddr_un address = addressOf(socketPath(realDisplay));
