@@ -204,7 +204,10 @@ BackdropView::BackdropView(SetupProgram& program)
     const DWORD style = WS_OVERLAPPED | kFixedFrame;
     RECT bounds = windowBounds(536, 348, style);
     bounds = box(0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top);
-    create("ZintrelSetupBackdrop", "Zintrel Setup", style, 0, bounds, nullptr);  // TForm5
+    // The one window of setup's that the task bar shows, being unowned and
+    // visible; its title is what the button reads. Its painted caption names
+    // the program in full.
+    create("ZintrelSetupBackdrop", kSetupTitle, style, 0, bounds, nullptr);  // TForm5
 }
 
 void BackdropView::show() {

@@ -1,6 +1,11 @@
 // Asks a window to close as a window manager's close button does: a
 // WM_DELETE_WINDOW client message. The end-to-end tests run without a window
 // manager, so nothing else can send it.
+//
+// It ends only once the server has handled the message. A client that sends
+// and hangs up at once can lose it: a server that reads the connection late
+// sees the hang-up first and closes the client without reading what it sent,
+// which a busy machine makes common.
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -37,8 +42,17 @@ int main(int argc, char** argv) {
     event.type = internAtom(connection.get(), "WM_PROTOCOLS");
     event.data.data32[0] = internAtom(connection.get(), "WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection.get(), 0, window, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&event));
-    xcb_flush(connection.get());
+    // Checked: the answer (an error or none) comes after the server has sent
+    // the message on, and a window that is gone is reported.
+    std::unique_ptr<xcb_generic_error_t, decltype(&std::free)> error(
+        xcb_request_check(connection.get(),
+                          xcb_send_event_checked(connection.get(), 0, window,
+                                                 XCB_EVENT_MASK_NO_EVENT,
+                                                 reinterpret_cast<const char*>(&event))),
+        &std::free);
+    if (error || xcb_connection_has_error(connection.get())) {
+        std::fprintf(stderr, "%s: the close request for window 0x%x failed\n", argv[0], window);
+        return 1;
+    }
     return 0;
 }

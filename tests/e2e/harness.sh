@@ -216,20 +216,11 @@ first_run() {
     wait_window '^Zintrel$' >/dev/null
 }
 
-# ask_to_close WINDOW: the window manager's close button, pressed again while
-# no "Confirm" question appears (a press in the instant after the first run's
-# dialogs close can go unanswered, as a user's first click sometimes does).
+# ask_to_close WINDOW: the window manager's close button; prints the id of the
+# "Confirm" question it brings up.
 ask_to_close() {
-    local attempt id
-    for attempt in 1 2 3 4 5; do
-        "$BIN_DIR/e2e_close_window" "$1"
-        for _ in $(seq 10); do
-            id=$(xdotool search --onlyvisible --name '^Confirm$' 2>/dev/null | head -n 1 || true)
-            if [ -n "$id" ]; then echo "$id"; return 0; fi
-            sleep 0.1
-        done
-    done
-    fail "no visible window named '^Confirm$' after asking to close"
+    "$BIN_DIR/e2e_close_window" "$1" || fail "the close request for window $1 failed"
+    wait_window '^Confirm$'
 }
 
 screenshot() { import -display "$DISPLAY" -window root "$1"; }

@@ -105,6 +105,16 @@ install_and_uninstall)
     check_installed
     uninstall_zintrel
     ;;
+taskbar_button)
+    # Setup's windows show as one task-bar button, which reads "Setup".
+    cp -a "$DIST_DIR" "$DRIVE_C/dist"
+    (cd "$DRIVE_C/dist" && exec wine setup.exe) >"$WORK/setup.log" 2>&1 &
+    PIDS+=("$!")
+    wait_window '^License Agreement & Disclaimer$' 30 >/dev/null
+    buttons=$(wine "$BIN_DIR/setup_taskbar_buttons.exe" 'License Agreement & Disclaimer' | tr -d '\r') ||
+        fail "setup's windows could not be listed"
+    [ "$buttons" = Setup ] || fail "setup's task-bar buttons read: ${buttons:-nothing}"
+    ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 echo "PASS: $scenario"
