@@ -26,7 +26,7 @@ protected:
     }
 
     TempFolder root;
-    FailingFileSystem files;
+    TestFileSystem files;
     NativeCollation collation;
     CountingPump pump;
     bool topHadMatch = false;
