@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <utility>
 
 #include "platform/path_separator.h"
 #include "platform/win32/win32_handles.h"
@@ -16,15 +15,6 @@ namespace zn::win32 {
 namespace {
 
 constexpr DWORD kMostPerCall = 1u << 30;  // ReadFile and WriteFile take a DWORD count
-
-FolderEntry::Kind kindOf(const WIN32_FIND_DATAA& data) {
-    const DWORD attributes = data.dwFileAttributes;
-    if (attributes & FILE_ATTRIBUTE_DEVICE) return FolderEntry::Kind::Other;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? FolderEntry::Kind::Other
-                                                         : FolderEntry::Kind::Folder;
-    return FolderEntry::Kind::File;
-}
 
 std::string withSeparator(const std::string& folder) {
     if (folder.empty()) return ".\\";
@@ -58,17 +48,37 @@ std::string lowered(std::string text) {
     return text;
 }
 
-// The volume and file index that name one file, whatever path leads to it.
-std::optional<std::pair<DWORD, ULONGLONG>> fileIdentity(const std::string& path) {
-    // Backup semantics let a folder be opened as well as a file.
-    const FileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+// What a file or folder is, reached through every link on the way: its
+// volume's serial number and its file index name it whatever path leads to it.
+struct FileIdentity {
+    FolderIdentity identity;
+    bool folder = false;
+};
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    // Backup semantics let a folder be opened as well as a file; without
+    // FILE_FLAG_OPEN_REPARSE_POINT the open follows a link to what it names.
+    const FileHandle file(CreateFileA(path.empty() ? "." : path.c_str(), FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
     if (!file.valid() || !GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
-    return std::make_pair(
-        information.dwVolumeSerialNumber,
-        (ULONGLONG(information.nFileIndexHigh) << 32) | information.nFileIndexLow);
+    return FileIdentity{
+        {information.dwVolumeSerialNumber,
+         (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow},
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+}
+
+// What a listed entry is to a search.
+FolderEntry::Kind kindOf(const std::string& path, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return FolderEntry::Kind::Other;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderEntry::Kind::File;
+    // A linked folder (a symbolic link or a junction) is entered only when the
+    // search can tell where it leads, which keeps a link back up the tree
+    // from being followed round and round.
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return FolderEntry::Kind::Folder;
+    const auto target = fileIdentity(path);
+    return target && target->folder ? FolderEntry::Kind::Folder : FolderEntry::Kind::Other;
 }
 
 bool writeAll(HANDLE file, const std::string& text) {
@@ -126,15 +136,16 @@ std::vector<std::string> Win32FileSystem::places() const {
 
 std::optional<std::vector<FolderEntry>> Win32FileSystem::listFolder(
     const std::string& folder) const {
+    const std::string prefix = withSeparator(folder);
     WIN32_FIND_DATAA data{};
     // Every entry: FindFirstFileA lists hidden, system and read-only ones too.
-    FindHandle search(withSeparator(folder) + "*", data);
+    FindHandle search(prefix + "*", data);
     if (!search.valid()) return std::nullopt;
     std::vector<FolderEntry> entries;
     do {
         const std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
-        entries.push_back({name, kindOf(data)});
+        entries.push_back({name, kindOf(prefix + name, data.dwFileAttributes)});
     } while (FindNextFileA(search.get(), &data));
     return entries;
 }
@@ -176,11 +187,14 @@ bool Win32FileSystem::folderExists(const std::string& path) const {
 
 bool Win32FileSystem::sameFile(const std::string& a, const std::string& b) const {
     const auto first = fileIdentity(a);
-    return first && first == fileIdentity(b);
+    const auto second = first ? fileIdentity(b) : std::nullopt;
+    return second && first->identity == second->identity;
 }
 
-std::optional<FolderIdentity> Win32FileSystem::folderIdentity(const std::string&) const {
-    return std::nullopt;
+std::optional<FolderIdentity> Win32FileSystem::folderIdentity(const std::string& folder) const {
+    const auto found = fileIdentity(folder);
+    if (!found || !found->folder) return std::nullopt;
+    return found->identity;
 }
 
 std::optional<std::string> Win32FileSystem::readWholeFile(const std::string& path) const {

@@ -2,8 +2,9 @@
 // FindFirstFileA, masks matched by the shell's own rules (letter case
 // ignored), whole files read with ReadFile and replaced through a temporary
 // file that MoveFileExA puts in the file's place. A folder reached through a
-// reparse point (a junction or a link) is never entered, since it may lead
-// back up the tree. Paths are ANSI code-page byte strings, as every text of
+// reparse point (a symbolic link or a junction) counts as the folder it leads
+// to: a search keeps loops away by the folders' identities, and only regular
+// files are ever read. Paths are ANSI code-page byte strings, as every text of
 // the program is on Windows.
 #pragma once
 
@@ -31,7 +32,8 @@ public:
     bool exists(const std::string& path) const override;
     bool folderExists(const std::string& path) const override;
     bool sameFile(const std::string& a, const std::string& b) const override;
-    // Nothing: no linked folder is listed as a folder, so none is reached twice.
+    // From GetFileInformationByHandle, through links: the volume's serial
+    // number and the folder's file index.
     std::optional<FolderIdentity> folderIdentity(const std::string& folder) const override;
 
     std::optional<std::string> readWholeFile(const std::string& path) const override;
