@@ -1,5 +1,6 @@
-// How folder paths are written on this platform: the separator the rules put
-// between names, and what ends a folder's part of a path.
+// How paths are written on this platform: the separator the rules put
+// between names, what ends a folder's part of a path, and how a program's file
+// name ends.
 #pragma once
 
 namespace zn {
@@ -8,9 +9,11 @@ namespace zn {
 inline constexpr char kPathSeparator = '\\';
 // A file name follows the last of these: "C:name" names a file on drive C.
 inline constexpr const char* kFolderEnds = "\\:";
+inline constexpr const char* kExecutableSuffix = ".exe";
 #else
 inline constexpr char kPathSeparator = '/';
 inline constexpr const char* kFolderEnds = "/";
+inline constexpr const char* kExecutableSuffix = "";
 #endif
 
 // Whether a separator that follows c belongs to a folder's text and must stay

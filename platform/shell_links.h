@@ -7,6 +7,13 @@
 
 namespace zn {
 
+// How a link's file name ends; the rules build link paths with it.
+#ifdef _WIN32
+inline constexpr const char* kLinkExtension = ".lnk";
+#else
+inline constexpr const char* kLinkExtension = ".desktop";
+#endif
+
 class ShellLinks {
 public:
     virtual ~ShellLinks() = default;

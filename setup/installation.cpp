@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/path_separator.h"
+
 namespace zn::setup {
 namespace {
 
@@ -124,7 +126,7 @@ void Installation::getshellfolders() {
 }
 
 void Installation::createFolders(const std::string& path, std::optional<MadeKind> kind) {
-    Files& files = ports_.files;
+    FileSystem& files = ports_.files;
     const auto make = [&](const std::string& folder, MadeKind made) {
         if (!files.createFolder(folder)) return false;
         if (kind) noteMade(made, folder);
@@ -150,7 +152,7 @@ void Installation::deleteUnlessSource(const std::string& path, const std::string
 }
 
 void Installation::installfiles() {
-    Files& files = ports_.files;
+    FileSystem& files = ports_.files;
     installFailed = false;
     getshellfolders();
     createFolders(installFolder, MadeKind::Folder);
@@ -217,7 +219,7 @@ bool Installation::ensureDesktopFolder() {
 }
 
 void Installation::makeProgramGroup() {
-    Files& files = ports_.files;
+    FileSystem& files = ports_.files;
     const std::string group = programGroupFolder();
     for (const char* stem : {"Zintrel", "znhelp", "ReadMe"})
         files.deleteFile(joined(group, link(stem)));

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/files.h"
+#include "platform/file_system.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 #include "platform/shell_links.h"
@@ -40,7 +40,7 @@ std::string linkNameFor(const std::string& target);
 
 struct SetupPorts {
     Registry& registry;
-    Files& files;
+    FileSystem& files;
     ShellLinks& links;
     MessageBoxes& messages;
 };

@@ -4,7 +4,7 @@
 
 #include "platform/linux/desktop_links.h"
 #include "platform/linux/hand_over_socket.h"
-#include "platform/linux/linux_files.h"
+#include "platform/linux/linux_file_system.h"
 #include "platform/linux/x11_window_list.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_shell.h"
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     zn::QtMessageBoxes messages(title);
     zn::QtTimers timers;
     zn::QtShell shell;
-    zn::LinuxFiles files;
+    zn::LinuxFileSystem files;
     zn::DesktopEntryLinks links;
     zn::X11WindowList windows;
     zn::HandOverSocket runningCopy(zn::handOverFolder());

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "platform/path_separator.h"
+
 namespace zn::setup {
 namespace {
 
@@ -81,7 +83,7 @@ TForm1::TForm1(SetupProgram& program)
       program_(program) {}
 
 void TForm1::FormCreate() {
-    const Files& files = program_.services.files;
+    const FileSystem& files = program_.services.files;
 #ifdef _WIN32
     folderField = "C:\\Program Files\\znvault";
 #else

@@ -52,7 +52,7 @@ public:
 
 struct SetupServices {
     Registry& registry;
-    Files& files;
+    FileSystem& files;
     ShellLinks& links;
     MessageBoxes& messages;
     Shell& shell;

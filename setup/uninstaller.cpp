@@ -3,6 +3,8 @@
 #include <functional>
 
 #include "app/handler_dispatcher.h"
+#include "platform/path_separator.h"
+#include "platform/shell_links.h"
 #include "setup/installation.h"
 
 namespace zn::setup {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
+#include "platform/file_system.h"
 #include "platform/instance_channel.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
@@ -31,7 +31,7 @@ inline constexpr const char* kPartlyRemovedMessage = "Zintrel has been removed, 
 
 class Uninstaller {
 public:
-    Uninstaller(Registry& registry, Files& files, MessageBoxes& messages, WindowList& windows,
+    Uninstaller(Registry& registry, FileSystem& files, MessageBoxes& messages, WindowList& windows,
                 InstanceChannel* runningCopy = nullptr)
         : registry_(registry),
           files_(files),
@@ -55,7 +55,7 @@ private:
     void removeRegistryEntries(bool removeVault, const std::optional<InstallRecord>& left);
 
     Registry& registry_;
-    Files& files_;
+    FileSystem& files_;
     MessageBoxes& messages_;
     WindowList& windows_;
     InstanceChannel* runningCopy_;  // none: the window title alone tells

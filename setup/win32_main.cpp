@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "platform/win32/application_window.h"
-#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
@@ -21,7 +21,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32MessageBoxes messages(zn::setup::kSetupTitle);
     Win32Timers timers(application);
     Win32Shell shell;
-    Win32Files files;
+    Win32FileSystem files;
     // Holds COM for the whole run.
     Win32ShellLinks links;
     Win32WindowList windows;

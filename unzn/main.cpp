@@ -4,7 +4,7 @@
 
 #include "app/handler_dispatcher.h"
 #include "platform/linux/hand_over_socket.h"
-#include "platform/linux/linux_files.h"
+#include "platform/linux/linux_file_system.h"
 #include "platform/linux/x11_window_list.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "setup/qt/open_store.h"
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     const auto registry = zn::setup::openStoreOrExplain(title);
     if (!registry) return 1;
     zn::QtMessageBoxes messages(title);
-    zn::LinuxFiles files;
+    zn::LinuxFileSystem files;
     zn::X11WindowList windows;
     zn::HandOverSocket runningCopy(zn::handOverFolder());
     zn::setup::Uninstaller uninstaller(*registry, files, messages, windows, &runningCopy);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/handler_dispatcher.h"
-#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
@@ -14,7 +14,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace zn::win32;
     Win32Registry registry;
     Win32MessageBoxes messages(zn::setup::kUninstallTitle);
-    Win32Files files;
+    Win32FileSystem files;
     Win32WindowList windows;
     Win32InstanceChannel runningCopy;
     zn::setup::Uninstaller uninstaller(registry, files, messages, windows, &runningCopy);

@@ -3,6 +3,8 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 
 #include "platform/path_separator.h"
@@ -13,15 +15,6 @@ namespace zn::win32 {
 namespace {
 
 constexpr DWORD kMostPerCall = 1u << 30;  // ReadFile and WriteFile take a DWORD count
-
-FolderEntry::Kind kindOf(const WIN32_FIND_DATAA& data) {
-    const DWORD attributes = data.dwFileAttributes;
-    if (attributes & FILE_ATTRIBUTE_DEVICE) return FolderEntry::Kind::Other;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? FolderEntry::Kind::Other
-                                                         : FolderEntry::Kind::Folder;
-    return FolderEntry::Kind::File;
-}
 
 std::string withSeparator(const std::string& folder) {
     if (folder.empty()) return ".\\";
@@ -50,6 +43,44 @@ std::string resolvedPath(const std::string& path) {
     return resolved;
 }
 
+std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// What a file or folder is, reached through every link on the way: its
+// volume's serial number and its file index name it whatever path leads to it.
+struct FileIdentity {
+    FolderIdentity identity;
+    bool folder = false;
+};
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    // Backup semantics let a folder be opened as well as a file; without
+    // FILE_FLAG_OPEN_REPARSE_POINT the open follows a link to what it names.
+    const FileHandle file(CreateFileA(path.empty() ? "." : path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file.valid() || !GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
+    return FileIdentity{
+        {information.dwVolumeSerialNumber,
+         (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow},
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+}
+
+// What a listed entry is to a search.
+FolderEntry::Kind kindOf(const std::string& path, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return FolderEntry::Kind::Other;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderEntry::Kind::File;
+    // A linked folder (a symbolic link or a junction) is entered only when the
+    // search can tell where it leads, which keeps a link back up the tree
+    // from being followed round and round.
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return FolderEntry::Kind::Folder;
+    const auto target = fileIdentity(path);
+    return target && target->folder ? FolderEntry::Kind::Folder : FolderEntry::Kind::Other;
+}
+
 bool writeAll(HANDLE file, const std::string& text) {
     std::size_t written = 0;
     while (written < text.size()) {
@@ -71,27 +102,6 @@ std::string defaultBookmarkFolder() {
     return "C:\\Program Files\\Netscape\\Users";
 }
 
-std::optional<std::vector<FolderEntry>> Win32FileSystem::listFolder(
-    const std::string& folder) const {
-    WIN32_FIND_DATAA data{};
-    // Every entry: FindFirstFileA lists hidden, system and read-only ones too.
-    FindHandle search(withSeparator(folder) + "*", data);
-    if (!search.valid()) return std::nullopt;
-    std::vector<FolderEntry> entries;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        entries.push_back({name, kindOf(data)});
-    } while (FindNextFileA(search.get(), &data));
-    return entries;
-}
-
-bool Win32FileSystem::matchesMask(const std::string& name, const std::string& mask) const {
-    // The shell's rules: "*" and "?", letter case ignored, "*.*" matching
-    // every name, a name without extension matching "name.*".
-    return PathMatchSpecA(name.c_str(), mask.c_str()) != FALSE;
-}
-
 std::string Win32FileSystem::currentFolder() const {
     const DWORD needed = GetCurrentDirectoryA(0, nullptr);
     if (needed == 0) return {};
@@ -101,10 +111,90 @@ std::string Win32FileSystem::currentFolder() const {
     return folder;
 }
 
+std::string Win32FileSystem::homeFolder() const {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetEnvironmentVariableA("USERPROFILE", buffer, sizeof buffer);
+    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : currentFolder();
+}
+
+std::string Win32FileSystem::windowsFolder() const {
+    char buffer[255] = {};
+    const UINT length = GetWindowsDirectoryA(buffer, sizeof buffer);
+    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
+std::vector<std::string> Win32FileSystem::places() const {
+    std::vector<std::string> roots;
+    const DWORD drives = GetLogicalDrives();
+    for (int drive = 0; drive < 26; ++drive)
+        if (drives & (1u << drive)) roots.push_back(std::string(1, char('A' + drive)) + ":\\");
+    // The chooser starts at drive C:.
+    const auto c = std::find(roots.begin(), roots.end(), "C:\\");
+    if (c != roots.end()) std::rotate(roots.begin(), c, c + 1);
+    return roots;
+}
+
+std::optional<std::vector<FolderEntry>> Win32FileSystem::listFolder(
+    const std::string& folder) const {
+    const std::string prefix = withSeparator(folder);
+    WIN32_FIND_DATAA data{};
+    // Every entry: FindFirstFileA lists hidden, system and read-only ones too.
+    FindHandle search(prefix + "*", data);
+    if (!search.valid()) return std::nullopt;
+    std::vector<FolderEntry> entries;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        entries.push_back({name, kindOf(prefix + name, data.dwFileAttributes)});
+    } while (FindNextFileA(search.get(), &data));
+    return entries;
+}
+
+std::vector<std::string> Win32FileSystem::subfolders(const std::string& folder) const {
+    std::string pattern = folder;
+    if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
+    pattern += '*';
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    const FindHandle search(pattern, found);
+    if (!search.valid()) return names;
+    do {
+        const std::string name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(search.get(), &found));
+    // Windows lists names without regard to letter case.
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return lowered(a) < lowered(b); });
+    return names;
+}
+
+bool Win32FileSystem::matchesMask(const std::string& name, const std::string& mask) const {
+    // The shell's rules: "*" and "?", letter case ignored, "*.*" matching
+    // every name, a name without extension matching "name.*".
+    return PathMatchSpecA(name.c_str(), mask.c_str()) != FALSE;
+}
+
+bool Win32FileSystem::exists(const std::string& path) const {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool Win32FileSystem::folderExists(const std::string& path) const {
     if (path.empty()) return false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::sameFile(const std::string& a, const std::string& b) const {
+    const auto first = fileIdentity(a);
+    const auto second = first ? fileIdentity(b) : std::nullopt;
+    return second && first->identity == second->identity;
+}
+
+std::optional<FolderIdentity> Win32FileSystem::folderIdentity(const std::string& folder) const {
+    const auto found = fileIdentity(folder);
+    if (!found || !found->folder) return std::nullopt;
+    return found->identity;
 }
 
 std::optional<std::string> Win32FileSystem::readWholeFile(const std::string& path) const {
@@ -166,8 +256,26 @@ bool Win32FileSystem::replaceFile(const std::string& path, const std::string& co
     return written;
 }
 
+bool Win32FileSystem::copyFile(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
 bool Win32FileSystem::deleteFile(const std::string& path) {
-    return DeleteFileA(path.c_str());
+    if (DeleteFileA(path.c_str())) return true;
+    // A running program's file cannot be deleted, so the uninstaller could
+    // never remove itself: its own file goes at the next start of Windows.
+    char running[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, running, sizeof running);
+    return length > 0 && length < sizeof running && sameFile(path, running) &&
+           MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+bool Win32FileSystem::createFolder(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+bool Win32FileSystem::removeFolder(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != 0;
 }
 
 std::string Win32FileSystem::readProfileString(const std::string& path, const std::string& section,

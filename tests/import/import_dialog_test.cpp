@@ -89,7 +89,7 @@ protected:
 
     TempFolder root;
     std::filesystem::path favorites = root / "Favorites";
-    FailingFileSystem files;
+    TestFileSystem files;
     CountingPump pump;
     ScriptedFolderPicker picker;
     DispatchingImportDialogs importDialogs{messages};

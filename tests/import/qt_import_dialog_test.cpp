@@ -46,7 +46,7 @@ protected:
     FakeRegistry registry;
     FakeMessageBoxes messages;
     ByteCollation collation;
-    FailingFileSystem files;
+    TestFileSystem files;
     CountingPump pump;
     ScriptedFolderPicker picker;
     ScriptedImportDialogs dialogs;

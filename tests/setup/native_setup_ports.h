@@ -1,26 +1,24 @@
-// The setup tests' services on the system they run on: the real files and
-// links of Linux (desktop entries) or of Windows (shell-link files), and what
-// differs between the two in what the tests expect.
+// The setup tests' links on the system they run on: desktop entries on Linux,
+// shell-link files on Windows, and what differs between the two in what the
+// tests expect. The real file system comes from tests/fakes/native_file_system.h.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "platform/files.h"
+#include "platform/path_separator.h"
+#include "platform/shell_links.h"
 
 #ifdef _WIN32
-#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_shell_links.h"
 #else
 #include "platform/linux/desktop_links.h"
-#include "platform/linux/linux_files.h"
 #endif
 
 namespace zn::setup::testing {
 
 #ifdef _WIN32
-using NativeFiles = zn::win32::Win32Files;
 using NativeLinks = zn::win32::Win32ShellLinks;
 
 inline std::string linkTarget(const std::filesystem::path& link) {
@@ -31,7 +29,6 @@ inline std::string defaultInstallFolder(const std::string& /*home*/) {
     return "C:\\Program Files\\znvault";
 }
 #else
-using NativeFiles = LinuxFiles;
 using NativeLinks = DesktopEntryLinks;
 
 // The last word of the entry's command: the program it runs or the document

@@ -1,6 +1,7 @@
 // What the setup tests share: real temporary folders for the source, the
-// home folder and the install folder, files and links that can be made to
-// fail, scripted windows, and the program's set-up over them.
+// home folder and the install folder, the file system (its home folder moved
+// there) and links that can be made to fail, scripted windows, and the
+// program's set-up over them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "setup/setup_windows.h"
+#include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_ports.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/temp_folder.h"
@@ -26,6 +28,7 @@ using zn::testing::FakeRegistry;
 using zn::testing::ManualTimers;
 using zn::testing::RecordingShell;
 using zn::testing::TempFolder;
+using zn::testing::TestFileSystem;
 
 inline void writeFile(const std::filesystem::path& path, const std::string& text) {
     std::filesystem::create_directories(path.parent_path());
@@ -38,30 +41,6 @@ inline std::string readFile(const std::filesystem::path& path) {
     text << file.rdbuf();
     return text.str();
 }
-
-// The real file system, with a home folder of the test's own and copies or
-// deletions that fail for chosen paths.
-class TestFiles : public NativeFiles {
-public:
-    std::string current;
-    std::string home;
-    std::set<std::string> failingCopies;  // by destination
-    std::set<std::string> failingDeletions;
-
-    std::string currentFolder() const override { return current; }
-    std::string homeFolder() const override { return home; }
-    std::string windowsFolder() const override {
-        return native(std::filesystem::path(home) / ".local/bin");
-    }
-    std::vector<std::string> places() const override { return {home, root()}; }
-    std::string root() const { return std::filesystem::path(home).root_path().string(); }
-    bool copyFile(const std::string& from, const std::string& to) override {
-        return !failingCopies.count(to) && NativeFiles::copyFile(from, to);
-    }
-    bool deleteFile(const std::string& path) override {
-        return !failingDeletions.count(path) && NativeFiles::deleteFile(path);
-    }
-};
 
 class TestLinks : public NativeLinks {
 public:
@@ -203,7 +182,7 @@ protected:
 
     TempFolder temp;
     TestRegistry registry;
-    TestFiles files;
+    TestFileSystem files;
     TestLinks links;
     FakeMessageBoxes messages;
     RecordingShell shell;

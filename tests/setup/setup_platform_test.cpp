@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "platform/linux/desktop_links.h"
-#include "platform/linux/linux_files.h"
+#include "platform/linux/linux_file_system.h"
 #include "platform/linux/x11_application_window.h"
 #include "platform/linux/x11_window_list.h"
 #include "tests/desktop/xvfb_server.h"

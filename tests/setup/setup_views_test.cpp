@@ -32,7 +32,7 @@ protected:
 
     TempFolder temp;
     FakeRegistry registry;
-    TestFiles files;
+    TestFileSystem files;
     TestLinks links;
     FakeMessageBoxes messages;
     RecordingShell shell;

@@ -1,10 +1,10 @@
 // The Windows services of setup: shell-link files read back through the
 // shell's own link object, the search for the program's application window,
-// and the files port's view of drives and of one file under two names.
+// and the file system's view of drives and of one file under two names.
 #include <gtest/gtest.h>
 
 #include "platform/win32/application_window.h"
-#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_shell_links.h"
 #include "platform/win32/win32_window_list.h"
 #include "tests/setup/setup_fixture.h"
@@ -12,7 +12,7 @@
 namespace zn::setup::testing {
 namespace {
 
-using zn::win32::Win32Files;
+using zn::win32::Win32FileSystem;
 using zn::win32::Win32ShellLinks;
 
 TEST(ShellLinks, HoldTheirTargetAndARenameNeverReplacesALink) {
@@ -48,12 +48,12 @@ TEST(ApplicationWindow, IsFoundByItsWholeTitleInAnyCaseWhileItLives) {
     EXPECT_FALSE(windows.existsTitled("Zintrel"));
 }
 
-TEST(Win32Files, KnowOneFileUnderTwoNamesAndListADriveFromItsRoot) {
+TEST(Win32FileSystem, KnowsOneFileUnderTwoNamesAndListsADriveFromItsRoot) {
     TempFolder folder;
     writeFile(folder / "Program.exe", "x");
     std::filesystem::create_directories(folder / "b folder");
     std::filesystem::create_directories(folder / "A folder");
-    Win32Files files;
+    Win32FileSystem files;
     const std::string path = native(folder / "Program.exe");
     std::string otherCase = path;
     for (char& c : otherCase) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

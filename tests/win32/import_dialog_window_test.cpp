@@ -49,7 +49,7 @@ protected:
     FakeRegistry registry;
     FakeMessageBoxes messages;
     win32::Win32Collation collation;
-    FailingFileSystem files;
+    TestFileSystem files;
     CountingPump pump;
     ScriptedFolderPicker picker;
     ScriptedImportDialogs dialogs;
