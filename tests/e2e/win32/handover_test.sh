@@ -1,13 +1,39 @@
 #!/usr/bin/env bash
-# End to end: "znvault.exe --toggle" under Wine hands the action to the
-# running copy's application window and ends with 0, leaving one copy.
+# End to end: "znvault.exe --toggle" and "--capture" under Wine hand their
+# action to the running copy's application window and end with 0, leaving
+# one copy; the copy acts at once, as on its own hotkey.
+#   toggle:                the list hides, and the next toggle brings the lock panel.
+#   capture_before_unlock: a copy started hidden, not unlocked yet, warns first.
 source "$(dirname "$0")/wine_harness.sh"
 start_display
 SHOTS=
 
-copies() { wine tasklist 2>/dev/null | tr -d '\r' | grep -ci '^znvault\.exe' || true; }
+# Every program of the prefix runs in one Wine desktop. On a display with no
+# window manager Wine's own driver holds each hide of a framed window for two
+# seconds, waiting for a manager to take it; a desktop's windows are Wine's own.
+# The commands must run in the copy's desktop too, or they would not see its window.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+# The desktop is chosen when Wine's server starts.
+wineserver -k 2>/dev/null || true
+wineserver -w
+
+# copies: how many znvault.exe processes run in this scenario's prefix (Wine
+# 8's tasklist lists nothing).
+copies() {
+    local pid program count=0
+    for pid in $(pgrep -f 'znvault\.exe'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+        program=$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -n 1)
+        case "${program%% *}" in *znvault.exe) count=$((count + 1)) ;; esac
+    done
+    echo "$count"
+}
+one_copy() { [ "$(copies)" -eq 1 ] || fail "$(copies) copies run"; }
 shows() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 hides() { ! shows "$1"; }
+# A hidden copy has its (never mapped) windows once it can be found.
+has_windows() { xdotool search --name "$1" >/dev/null 2>&1; }
 
 # hand_over OPTION: the command must end with 0 (Wine's start-up alone takes a while).
 hand_over() {
@@ -24,7 +50,21 @@ toggle)
     within_ms 1000 "hiding the list" hides '^Zintrel$'
     hand_over --toggle
     within_ms 1000 "the lock panel" shows '^Enter Password$'
-    [ "$(copies)" -eq 1 ] || fail "$(copies) copies run"
+    one_copy
+    ;;
+capture_before_unlock)
+    vault_first_run "s3cret-pass"
+    kill "$VAULT_PID"
+    wait "$VAULT_PID" 2>/dev/null || true
+    eventually 10 test "$(copies)" -eq 0 || fail "the first copy did not end"
+    start_vault /S
+    eventually 30 has_windows '^Zintrel$' || fail "the hidden copy has no window"
+    hand_over --capture
+    # Not unlocked yet in this run: the capture warns first, as its hotkey does.
+    within_ms 1000 "the password warning" shows '^Warning$'
+    one_copy
+    answer_box Warning Return
+    wait_window '^Enter Password$' >/dev/null
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac
