@@ -4,6 +4,8 @@
 # one copy; the copy acts at once, as on its own hotkey.
 #   toggle:                the list hides, and the next toggle brings the lock panel.
 #   capture_before_unlock: a copy started hidden, not unlocked yet, warns first.
+#   simultaneous_toggles:  two commands at the same moment with no copy running
+#                          start one copy, and the other command hands over to it.
 source "$(dirname "$0")/wine_harness.sh"
 start_display
 SHOTS=
@@ -35,6 +37,15 @@ hides() { ! shows "$1"; }
 # A hidden copy has its (never mapped) windows once it can be found.
 has_windows() { xdotool search --name "$1" >/dev/null 2>&1; }
 
+# end_copies: ends every copy of the scenario and waits for them to go.
+end_copies() {
+    local pid
+    for pid in "$@"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "$@"; do wait "$pid" 2>/dev/null || true; done
+    eventually 10 test "$(copies)" -eq 0 || fail "$(copies) copies did not end"
+}
+either_ended() { ! kill -0 "$1" 2>/dev/null || ! kill -0 "$2" 2>/dev/null; }
+
 # hand_over OPTION: the command must end with 0 (Wine's start-up alone takes a while).
 hand_over() {
     local status=0
@@ -54,9 +65,7 @@ toggle)
     ;;
 capture_before_unlock)
     vault_first_run "s3cret-pass"
-    kill "$VAULT_PID"
-    wait "$VAULT_PID" 2>/dev/null || true
-    eventually 10 test "$(copies)" -eq 0 || fail "the first copy did not end"
+    end_copies "$VAULT_PID"
     start_vault /S
     eventually 30 has_windows '^Zintrel$' || fail "the hidden copy has no window"
     hand_over --capture
@@ -65,6 +74,24 @@ capture_before_unlock)
     one_copy
     answer_box Warning Return
     wait_window '^Enter Password$' >/dev/null
+    ;;
+simultaneous_toggles)
+    vault_first_run "s3cret-pass"
+    end_copies "$VAULT_PID"
+    for round in 1 2 3; do
+        wine "$ZNVAULT" --toggle >"$WORK/first.log" 2>&1 &
+        first=$!
+        wine "$ZNVAULT" --toggle >"$WORK/second.log" 2>&1 &
+        second=$!
+        PIDS+=("$first" "$second")
+        eventually 30 either_ended "$first" "$second" || fail "round $round: both started a copy"
+        if kill -0 "$first" 2>/dev/null; then ended=$second copy=$first; else ended=$first copy=$second; fi
+        status=0
+        wait "$ended" || status=$?
+        [ "$status" -eq 0 ] || fail "round $round: the handing command ended with $status"
+        one_copy
+        end_copies "$copy"
+    done
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac
