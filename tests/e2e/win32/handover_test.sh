@@ -20,17 +20,7 @@ wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/
 wineserver -k 2>/dev/null || true
 wineserver -w
 
-# copies: how many znvault.exe processes run in this scenario's prefix (Wine
-# 8's tasklist lists nothing).
-copies() {
-    local pid program count=0
-    for pid in $(pgrep -f 'znvault\.exe'); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-        program=$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -n 1)
-        case "${program%% *}" in *znvault.exe) count=$((count + 1)) ;; esac
-    done
-    echo "$count"
-}
+copies() { wine_process_count znvault.exe; }
 one_copy() { [ "$(copies)" -eq 1 ] || fail "$(copies) copies run"; }
 shows() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 hides() { ! shows "$1"; }
