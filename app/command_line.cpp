@@ -144,6 +144,7 @@ StartDecision decideStart(const CommandLine& commandLine, InstanceChannel& chann
             break;
     }
     if (!commandLine.action) return decision;
+    std::unique_ptr<StartLock> startLock = channel.lockStart();
     switch (channel.handOver(*commandLine.action)) {
         case HandOverResult::Delivered:
             return exitWith(0, "", "");
@@ -155,6 +156,7 @@ StartDecision decideStart(const CommandLine& commandLine, InstanceChannel& chann
                                 ": the running Zintrel did not answer in time; it will act on "
                                 "the request once it is free.\n");
         case HandOverResult::NoCopy:
+            decision.startLock = std::move(startLock);
             break;
     }
     // A plain start shows the window by itself, which is what the toggle asks

@@ -4,6 +4,7 @@
 // window and no display.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ struct StartDecision {
     // For a start that runs: the action to carry out once the start-up
     // sequence is done.
     std::optional<HandOverAction> actionAfterStartUp;
+    // For an action's start that found no copy: held until this process
+    // takes the line itself, so that a start at the same moment finds it.
+    std::unique_ptr<StartLock> startLock;
 };
 
 // Hands an action to the running copy when one answers; otherwise the

@@ -63,15 +63,17 @@ std::vector<char*> toolkitArgv(char* program, std::vector<std::string>& toolkitA
 int main(int argc, char** argv) {
     zn::CommandLine commandLine = zn::parseCommandLine(argumentsOf(argc, argv));
     zn::HandOverSocket handOverLine(zn::handOverFolder());
-    const zn::StartDecision start = zn::decideStart(commandLine, handOverLine);
+    zn::StartDecision start = zn::decideStart(commandLine, handOverLine);
     if (start.exitNow) {
         std::fputs(start.standardOutput.c_str(), stdout);
         std::fputs(start.standardError.c_str(), stderr);
         return start.exitStatus;
     }
     // A copy started beside a running one leaves the line to the first, as
-    // it leaves the hotkeys to it.
-    const std::unique_ptr<zn::HandOverListener> handOverListener = handOverLine.listen();
+    // it leaves the hotkeys to it. An action's start lets its lock go here,
+    // once later starts can find it.
+    const std::unique_ptr<zn::HandOverListener> handOverListener =
+        handOverLine.listen(std::move(start.startLock));
     if (!handOverListener && !handOverLine.refusal().empty())
         std::fprintf(stderr, "znvault: later starts cannot hand actions to this one: %s\n",
                      handOverLine.refusal().c_str());

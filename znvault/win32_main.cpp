@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     const zn::CommandLine commandLine =
         zn::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     Win32InstanceChannel handOverLine;
-    const zn::StartDecision start = zn::decideStart(commandLine, handOverLine);
+    zn::StartDecision start = zn::decideStart(commandLine, handOverLine);
     if (start.exitNow) {
         writeTo(STD_OUTPUT_HANDLE, stdout, start.standardOutput);
         writeTo(STD_ERROR_HANDLE, stderr, start.standardError);
@@ -91,6 +91,9 @@ int main(int argc, char** argv) {
         [&runHotkey](zn::HandOverAction action) { runHotkey(zn::hotkeyIdOf(action)); });
     HandOverReceiver handOverReceiver(
         applicationWindow, [&handOvers](zn::HandOverAction action) { handOvers.receive(action); });
+    // An action's start lets its lock go once its window answers: a start
+    // that waited for it now finds this copy and hands its action over.
+    start.startLock.reset();
     Win32TrayIcon trayArea(applicationWindow);
     zn::TOrvSystemTray tray(trayArea, zn::kApplicationTitle);
 

@@ -29,6 +29,17 @@ constexpr std::size_t kLongestLine = 64;
 constexpr std::chrono::milliseconds kReadTime(250);
 // A flood is taken in shares, so the user interface keeps running between them.
 constexpr int kMostPerCall = 16;
+// How often a start looks whether another start has let the lock go.
+constexpr std::chrono::milliseconds kLockRetry(10);
+
+// The flock goes with the descriptor, and with its process when that dies.
+class LockFile : public StartLock {
+public:
+    explicit LockFile(int descriptor) : descriptor_(descriptor) {}
+
+private:
+    FileDescriptor descriptor_;
+};
 
 const char* lineOf(HandOverAction action) {
     return action == HandOverAction::Toggle ? "toggle" : "capture";
@@ -176,6 +187,24 @@ void HandOverListener::receivePending(const std::function<void(HandOverAction)>&
 HandOverSocket::HandOverSocket(std::filesystem::path folder, std::chrono::milliseconds answerTime)
     : folder_(std::move(folder)), answerTime_(answerTime) {}
 
+std::unique_ptr<StartLock> HandOverSocket::lockStart() {
+    if (::mkdir(folder_.c_str(), 0700) != 0 && errno != EEXIST) return nullptr;
+    if (!isPrivateFolder(folder_)) return nullptr;
+    FileDescriptor lock(
+        ::open((folder_ / kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (lock.get() < 0) return nullptr;
+    // Tried rather than waited on: a holder that is stopped, not dead, must
+    // not stop this start as well.
+    const auto deadline = Clock::now() + answerTime_;
+    for (;;) {
+        if (::flock(lock.get(), LOCK_EX | LOCK_NB) == 0)
+            return std::make_unique<LockFile>(lock.release());
+        if (errno != EWOULDBLOCK && errno != EINTR) return nullptr;
+        if (Clock::now() >= deadline) return nullptr;
+        std::this_thread::sleep_for(kLockRetry);
+    }
+}
+
 HandOverResult HandOverSocket::handOver(HandOverAction action) {
     return request(lineOf(action), true);
 }
@@ -206,7 +235,7 @@ HandOverResult HandOverSocket::request(const std::string& line, bool awaitAnswer
                                                        : HandOverResult::NoAnswer;
 }
 
-std::unique_ptr<HandOverListener> HandOverSocket::listen() {
+std::unique_ptr<HandOverListener> HandOverSocket::listen(std::unique_ptr<StartLock> held) {
     refusal_.clear();
     if (::mkdir(folder_.c_str(), 0700) != 0 && errno != EEXIST) {
         refusal_ = describedError("cannot make the folder " + folder_.string());
@@ -223,9 +252,7 @@ std::unique_ptr<HandOverListener> HandOverSocket::listen() {
         return nullptr;
     }
     // Two copies starting together must not remove each other's socket.
-    const FileDescriptor lock(
-        ::open((folder_ / kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (lock.get() >= 0) ::flock(lock.get(), LOCK_EX);
+    const std::unique_ptr<StartLock> lock = held ? std::move(held) : lockStart();
 
     struct stat status {};
     if (::lstat(path.c_str(), &status) == 0) {

@@ -10,6 +10,10 @@
 // A request is one line ("toggle", "capture" or "ping"); the copy answers
 // "ok" as soon as it has read it, before it acts, so a new start ends at once
 // even when the action opens a dialog.
+//
+// The start lock is an flock on znvault.lock in the same folder. Looking for
+// a stale socket and binding a new one happen under it too, so that two
+// copies starting together never remove each other's socket.
 #pragma once
 
 #include <chrono>
@@ -55,13 +59,18 @@ public:
     explicit HandOverSocket(std::filesystem::path folder,
                             std::chrono::milliseconds answerTime = std::chrono::seconds(5));
 
+    // Waits for another start's lock no longer than for an answer.
+    std::unique_ptr<StartLock> lockStart() override;
     HandOverResult handOver(HandOverAction action) override;
     bool copyRuns() override;
 
     // Starts listening for this process. Null when a copy of this user's
     // already listens, or when the folder is not private (the reason then in
-    // refusal()).
-    std::unique_ptr<HandOverListener> listen();
+    // refusal()). `held` is the start lock this process took before it asked
+    // for a copy: it is let go once the socket listens. Without one the lock
+    // is taken here (a second one taken by the same process would wait for
+    // the first).
+    std::unique_ptr<HandOverListener> listen(std::unique_ptr<StartLock> held = nullptr);
     const std::string& refusal() const { return refusal_; }
 
     std::filesystem::path socketPath() const { return folder_ / "znvault.socket"; }

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_hand_over.h"
 
+#include <string>
 #include <vector>
 
 #include "platform/win32/win32_handles.h"
@@ -48,6 +49,39 @@ bool runsAsThisUser(HWND window) {
     return !theirs.empty() && theirs == userOf(GetCurrentProcess());
 }
 
+// Mutexes are shared by every user of a session: the name carries the user's own.
+std::string startLockName() {
+    constexpr const char* kDigits = "0123456789abcdef";
+    std::string name = "Local\\Zintrel.Start.";
+    for (const BYTE byte : userOf(GetCurrentProcess())) {
+        name += kDigits[byte >> 4];
+        name += kDigits[byte & 0xF];
+    }
+    return name;
+}
+
+// Waited for on making; let go by its holder, or by the system when the
+// holder ends. An abandoned mutex is one whose holder died: it is ours now
+// all the same.
+class StartMutex : public StartLock {
+public:
+    StartMutex(HANDLE mutex, DWORD waitMs) : mutex_(mutex) {
+        if (!mutex_.valid()) return;
+        const DWORD waited = WaitForSingleObject(mutex_.get(), waitMs);
+        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    ~StartMutex() override {
+        if (held_) ReleaseMutex(mutex_.get());
+    }
+    StartMutex(const StartMutex&) = delete;
+    StartMutex& operator=(const StartMutex&) = delete;
+    bool held() const { return held_; }
+
+private:
+    FileHandle mutex_;
+    bool held_ = false;
+};
+
 // The first application window of a copy of this user's; none when there is none.
 HWND runningCopyWindow() {
     HWND window = nullptr;
@@ -67,6 +101,13 @@ HandOverResult Win32InstanceChannel::send(WPARAM request) {
         return HandOverResult::NoAnswer;
     return static_cast<LRESULT>(answer) == kTaken ? HandOverResult::Delivered
                                                   : HandOverResult::NoCopy;
+}
+
+std::unique_ptr<StartLock> Win32InstanceChannel::lockStart() {
+    auto lock = std::make_unique<StartMutex>(CreateMutexA(nullptr, FALSE, startLockName().c_str()),
+                                             answerTimeMs_);
+    if (!lock->held()) return nullptr;
+    return lock;
 }
 
 HandOverResult Win32InstanceChannel::handOver(HandOverAction action) {

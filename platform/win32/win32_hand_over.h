@@ -2,7 +2,8 @@
 // running copy's hidden application window, found by its class and title.
 // Only a window whose process runs as this same user is ever sent anything.
 // The copy answers at once and carries the action out from its own message
-// loop, so the sender never waits on a dialog the action opens.
+// loop, so the sender never waits on a dialog the action opens. The start
+// lock is a mutex named for the user in the session's namespace.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,9 @@ class Win32InstanceChannel : public InstanceChannel {
 public:
     explicit Win32InstanceChannel(UINT answerTimeMs = 5000) : answerTimeMs_(answerTimeMs) {}
 
+    // Waits for another start's lock no longer than for an answer. Held
+    // until the application window answers the message.
+    std::unique_ptr<StartLock> lockStart() override;
     HandOverResult handOver(HandOverAction action) override;
     bool copyRuns() override;
 

@@ -83,6 +83,8 @@ TEST(StartDecisions, HelpVersionAndMistakesEndAtOnceWithoutTheLine) {
     EXPECT_TRUE(channel.handedOver.empty());
 }
 
+// An action's start asks under the start lock and keeps it only when it is
+// to start a copy itself, until that copy takes the line.
 TEST(StartDecisions, AnActionGoesToTheRunningCopyOrIsCarriedOutAfterAStart) {
     struct Case {
         Arguments arguments;
@@ -90,17 +92,18 @@ TEST(StartDecisions, AnActionGoesToTheRunningCopyOrIsCarriedOutAfterAStart) {
         bool exitNow;
         int exitStatus;
         std::optional<HandOverAction> afterStartUp;
+        bool keepsStartLock;
     };
     const std::vector<Case> cases = {
-        {{"--toggle"}, HandOverResult::Delivered, true, 0, std::nullopt},
-        {{"--capture"}, HandOverResult::Delivered, true, 0, std::nullopt},
+        {{"--toggle"}, HandOverResult::Delivered, true, 0, std::nullopt, false},
+        {{"--capture"}, HandOverResult::Delivered, true, 0, std::nullopt, false},
         // A busy copy is not joined by a second one.
-        {{"--capture"}, HandOverResult::NoAnswer, true, 1, std::nullopt},
+        {{"--capture"}, HandOverResult::NoAnswer, true, 1, std::nullopt, false},
         // The plain start shows the window, which is all the toggle asks.
-        {{"--toggle"}, HandOverResult::NoCopy, false, 0, std::nullopt},
-        {{"--capture"}, HandOverResult::NoCopy, false, 0, HandOverAction::Capture},
+        {{"--toggle"}, HandOverResult::NoCopy, false, 0, std::nullopt, true},
+        {{"--capture"}, HandOverResult::NoCopy, false, 0, HandOverAction::Capture, true},
         // A plain second start runs beside the first and asks nothing of it.
-        {{}, HandOverResult::Delivered, false, 0, std::nullopt},
+        {{}, HandOverResult::Delivered, false, 0, std::nullopt, false},
     };
     for (const Case& each : cases) {
         SCOPED_TRACE(::testing::Message() << "case " << (&each - cases.data()));
@@ -113,6 +116,9 @@ TEST(StartDecisions, AnActionGoesToTheRunningCopyOrIsCarriedOutAfterAStart) {
         EXPECT_EQ(decision.standardError.empty(), each.exitStatus == 0);
         EXPECT_EQ(decision.actionAfterStartUp, each.afterStartUp);
         EXPECT_EQ(channel.handedOver.size(), line.action ? 1u : 0u);
+        EXPECT_EQ(channel.lockedWhenHandedOver, std::vector<bool>(channel.handedOver.size(), true));
+        EXPECT_EQ(decision.startLock != nullptr, each.keepsStartLock);
+        EXPECT_EQ(channel.startLocked, each.keepsStartLock);
     }
 }
 

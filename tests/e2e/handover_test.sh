@@ -26,6 +26,7 @@ copies() {
 
 shows() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 hides() { ! shows "$1"; }
+either_ended() { ! kill -0 "$1" 2>/dev/null || ! kill -0 "$2" 2>/dev/null; }
 visible_count() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
 
 # start_listening: a copy started hidden, once its socket takes hand-overs.
@@ -93,6 +94,24 @@ capture_no_copy)
     answer_box Warning Return
     wait_window '^Enter Password$' >/dev/null
     kill -0 "$VAULT_PID" || fail "the started copy did not keep running"
+    ;;
+simultaneous_toggles)
+    # Two commands at the same moment with no copy running: one starts the
+    # copy, the other waits for it to listen and hands its action over.
+    for round in $(seq 10); do
+        "$ZNVAULT" --toggle >"$WORK/first.log" 2>&1 &
+        first=$!
+        "$ZNVAULT" --toggle >"$WORK/second.log" 2>&1 &
+        second=$!
+        PIDS+=("$first" "$second")
+        eventually 10 either_ended "$first" "$second" || fail "round $round: both started a copy"
+        if kill -0 "$first" 2>/dev/null; then ended=$second copy=$first; else ended=$first copy=$second; fi
+        status=0
+        wait "$ended" || status=$?
+        [ "$status" -eq 0 ] || fail "round $round: the handing command ended with $status"
+        [ "$(copies)" -eq 1 ] || fail "round $round: $(copies) copies run"
+        kill -TERM "$copy"; wait_exit "$copy"
+    done
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac

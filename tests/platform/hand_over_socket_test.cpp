@@ -14,6 +14,8 @@
 
 #include <cstring>
 #include <future>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/fakes/temp_folder.h"
@@ -103,6 +105,57 @@ TEST_F(HandOverLine, AKilledCopysSocketDoesNotBlockTheNextStart) {
     });
     EXPECT_EQ(serve(*listener, 1), std::vector<HandOverAction>{HandOverAction::Capture});
     EXPECT_EQ(sent.get(), HandOverResult::Delivered);
+}
+
+// Two action starts at the same moment: the first asks under the start lock,
+// finds no copy and keeps the lock until it listens; the second waits for it
+// and then hands its action to the first rather than starting a copy too.
+TEST_F(HandOverLine, AStartAtTheSameMomentWaitsForTheFirstToListenAndHandsOver) {
+    auto firstLock = line.lockStart();
+    ASSERT_TRUE(firstLock);
+    ASSERT_EQ(line.handOver(HandOverAction::Toggle), HandOverResult::NoCopy);
+    auto second = std::async(std::launch::async, [this] {
+        HandOverSocket secondStart(folder(), 5s);
+        const auto secondLock = secondStart.lockStart();
+        return std::pair(secondLock != nullptr, secondStart.handOver(HandOverAction::Capture));
+    });
+    // Time for the second start to ask too soon, were it not held back.
+    std::this_thread::sleep_for(200ms);
+    const auto listener = line.listen(std::move(firstLock));
+    ASSERT_TRUE(listener) << line.refusal();
+    EXPECT_EQ(serve(*listener, 1), std::vector<HandOverAction>{HandOverAction::Capture});
+    EXPECT_EQ(second.get(), std::pair(true, HandOverResult::Delivered));
+}
+
+// A holder that died leaves the lock free at once; one that is only stopped
+// holds the next start back no longer than an answer would.
+TEST_F(HandOverLine, ALockHolderThatDiedOrHangsDoesNotKeepTheNextStartOut) {
+    for (const bool holderDies : {true, false}) {
+        SCOPED_TRACE(holderDies ? "holder killed" : "holder stopped");
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t holder = ::fork();
+        ASSERT_GE(holder, 0);
+        if (holder == 0) {
+            const auto lock = HandOverSocket(folder()).lockStart();
+            if (lock) (void)!::write(ready[1], "x", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        char signal = 0;
+        EXPECT_EQ(::read(ready[0], &signal, 1), 1) << "the holder took no lock";
+        ::close(ready[0]);
+        if (holderDies) {
+            ::kill(holder, SIGKILL);
+            ::waitpid(holder, nullptr, 0);
+        }
+        EXPECT_EQ(line.lockStart() != nullptr, holderDies);
+        if (!holderDies) {
+            ::kill(holder, SIGKILL);
+            ::waitpid(holder, nullptr, 0);
+        }
+    }
 }
 
 // Each spoils a live copy's line in one way; none may be used afterwards.

@@ -52,11 +52,25 @@ reg_value() {
         END { exit found ? 0 : 1 }'
 }
 
+# wine_process_count PROGRAM: how many processes of that program (say
+# znvault.exe) run in this scenario's prefix. Wine names a Windows process
+# by its program's path; Wine 8's tasklist lists nothing at all.
+wine_process_count() {
+    local pid program count=0
+    for pid in $(pgrep -if "$1"); do
+        tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+        program=$(tr '\0' '\n' 2>/dev/null <"/proc/$pid/cmdline" | head -n 1) || continue
+        program=${program%% *}
+        case "${program,,}" in "${1,,}" | *[/\\]"${1,,}") count=$((count + 1)) ;; esac
+    done
+    echo "$count"
+}
+
 # The program has ended when its Windows process has; wine's own pid may go first.
 wait_program_gone() {
     local deadline=$((SECONDS + ${2:-10}))
     while [ $SECONDS -lt $deadline ]; do
-        wine tasklist 2>/dev/null | tr -d '\r' | grep -qi "^$1" || return 0
+        [ "$(wine_process_count "$1")" -eq 0 ] && return 0
         sleep 0.3
     done
     fail "program $1 did not end"
