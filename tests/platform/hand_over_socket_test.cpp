@@ -197,9 +197,9 @@ TEST_F(HandOverLine, AFolderThatIsNotPrivateIsNotListenedIn) {
 class HandOverLineOfOthers : public HandOverLine {
 protected:
     void SetUp() override {
-        if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand files and a socket to user zn";
-        const passwd* other = ::getpwnam("zn");
-        if (!other) GTEST_SKIP() << "needs a user named zn";
+        if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand files and a socket to user nobody";
+        const passwd* other = ::getpwnam("nobody");
+        if (!other) GTEST_SKIP() << "needs the user nobody";
         otherUser = other->pw_uid;
     }
     uid_t otherUser = 0;
