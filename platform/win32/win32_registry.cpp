@@ -1,6 +1,9 @@
 #include "platform/win32/win32_registry.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -219,16 +222,26 @@ bool keyExists(HKEY parent, const std::string& name) {
 
 // A key rewritten whole gets its new contents in a sibling of this name, and
 // its old contents step aside under the other while the new take their place.
+// Wine (8.0) loses a sibling when a key is renamed to a name that sorts after
+// its own but before its next sibling's, so every name a key steps aside to
+// sorts after the rewritten sibling, which exists whenever a key steps aside.
 std::string rewrittenName(const std::string& name) {
     return name + "~zn-rewritten";
 }
 std::string steppedAsideName(const std::string& name) {
     return name + "~zn-stepped-aside";
 }
+// Inside a batch the contents a key had before the batch step aside under
+// this name instead, and stay there until the batch ends: they are what
+// undoing it puts back, with no copy made.
+std::string keptName(const std::string& name) {
+    return name + "~zn-undo";
+}
 
 // Finishes a rewrite that was cut short, by a kill or a power loss: once the
 // old contents had stepped aside the new ones were whole and take the key's
 // name; before that the old key stands and the half-written sibling goes.
+// A batch's kept contents are its journal's to settle, not this.
 void settleRewrite(HKEY parent, const std::string& name) {
     const std::string rewritten = rewrittenName(name);
     const std::string steppedAside = steppedAsideName(name);
@@ -240,34 +253,190 @@ void settleRewrite(HKEY parent, const std::string& name) {
 }
 
 // The same for the key at a path, before it is opened or deleted; the usual
-// case, nothing left over, costs two look-ups.
-void settleRewriteOf(HKEY base, const std::string& path) {
+// case, nothing left over, costs two look-ups. What another program is in
+// the middle of writing is left to it: leftovers are only settled while the
+// store's mutex is held.
+void settleRewriteOf(HKEY base, const std::string& path, const StoreMutex& mutex) {
     const auto last = path.rfind('\\');
     if (last == std::string::npos) return;  // a root's own keys are rewritten in place
     const std::string name = path.substr(last + 1);
-    {
+    const auto leftOver = [&] {
         const auto parent = openPath(base, path.substr(0, last), false);
-        if (!parent || (!keyExists(parent.get(), rewrittenName(name)) &&
-                        !keyExists(parent.get(), steppedAsideName(name))))
-            return;
-    }
+        return parent && (keyExists(parent.get(), rewrittenName(name)) ||
+                          keyExists(parent.get(), steppedAsideName(name)));
+    };
+    if (!leftOver()) return;
+    const auto held = mutex.take();
+    if (!held || !leftOver()) return;
     if (const auto parent = openPath(base, path.substr(0, last), false, kWriteAccess))
         settleRewrite(parent.get(), name);
+}
+
+bool hasParent(const std::string& path) {
+    return path.find('\\') != std::string::npos;
+}
+
+}  // namespace
+
+// What a batch has changed, each as it was before its change, in order. Each
+// step reaches the journal before its change is made, so that a kill at any
+// moment leaves a journal that undoes everything the batch has done.
+struct UndoLog {
+    struct ValueBefore {
+        HKEY base;
+        std::string path;
+        std::string name;
+        std::optional<RegValue> before;
+    };
+    struct KeyBefore {
+        HKEY base;
+        std::string path;
+        std::optional<TreeSnapshot> before;  // nothing: the key did not exist
+    };
+    // The key was rewritten; what it held before the batch is its sibling
+    // keptName(), once the rewrite got that far.
+    struct KeyKept {
+        HKEY base;
+        std::string path;
+    };
+    using Step = std::variant<ValueBefore, KeyBefore, KeyKept>;
+    std::vector<Step> steps;
+    // Where the steps are written as they are noted; none while a journal
+    // left by a killed program is undone.
+    std::optional<Win32Registry::KeyAt> journal;
+
+    void noteValue(HKEY base, const std::string& path, HKEY key, const std::string& name) {
+        record(ValueBefore{base, path, name, queryValue(key, name)}, name);
+    }
+    void noteKey(HKEY base, const std::string& path) {
+        const auto key = openPath(base, path, false);
+        record(KeyBefore{base, path, key ? std::optional(snapshotOf(key.get())) : std::nullopt},
+               path.substr(path.rfind('\\') + 1));
+    }
+    void noteKept(HKEY base, const std::string& path, const std::string& failureName) {
+        record(KeyKept{base, path}, failureName);
+    }
+
+    // Puts everything back, the last change first; best effort, never
+    // raises. False when something could not be put back.
+    bool rollBack() noexcept;
+    // Once the batch has landed: the contents kept for undoing it go.
+    void dropKept() noexcept;
+
+private:
+    void record(Step step, const std::string& failureName);
+};
+
+namespace {
+
+// The journal of an open batch, a key of the current user's store:
+//   value "Steps" (32-bit): how many steps below count; deleting it is the
+//     batch's commit, so a journal without it undoes nothing.
+//   sub-keys "0", "1", ...: one step each, in order:
+//     "Root" (32-bit: 0 current user, 1 local machine, 2 classes root) and
+//     "Path" (the key's path from its root); then
+//     a value: "Name", and "Before" holding its type and data, absent when
+//       the value did not exist;
+//     a rewritten key: "Kept" (32-bit, 1);
+//     a key made or deleted: sub-key "Before", a copy of its whole tree,
+//       absent when the key did not exist.
+constexpr const char* kJournalStepsValue = "Steps";
+
+std::uint32_t rootNumber(HKEY base) {
+    if (base == HKEY_LOCAL_MACHINE) return 1;
+    if (base == HKEY_CLASSES_ROOT) return 2;
+    return 0;
+}
+HKEY rootOfNumber(std::uint32_t number) {
+    if (number == 1) return HKEY_LOCAL_MACHINE;
+    if (number == 2) return HKEY_CLASSES_ROOT;
+    return HKEY_CURRENT_USER;
+}
+
+RegValue dwordValue(std::uint32_t number) {
+    return {RegType::Dword, encodeDwordData(number)};
+}
+RegValue stringValue(const std::string& text) {
+    return {RegType::String, encodeStringData(text)};
+}
+std::optional<std::uint32_t> dwordIn(HKEY key, const char* name) {
+    const auto value = queryValue(key, name);
+    if (!value || value->type != RegType::Dword || value->data.size() != 4) return std::nullopt;
+    std::uint32_t number = 0;
+    for (std::size_t at = 4; at-- > 0;)
+        number = number << 8 | static_cast<unsigned char>(value->data[at]);
+    return number;
+}
+
+void writeStep(HKEY key, const UndoLog::Step& step) {
+    std::visit(
+        [key](const auto& change) {
+            setValue(key, "Root", dwordValue(rootNumber(change.base)));
+            setValue(key, "Path", stringValue(change.path));
+        },
+        step);
+    if (const auto* value = std::get_if<UndoLog::ValueBefore>(&step)) {
+        setValue(key, "Name", stringValue(value->name));
+        if (value->before) setValue(key, "Before", *value->before);
+    } else if (std::holds_alternative<UndoLog::KeyKept>(step)) {
+        setValue(key, "Kept", dwordValue(1));
+    } else if (const auto& tree = std::get<UndoLog::KeyBefore>(step).before) {
+        const auto before = openOnce(key, "Before", true, kWriteAccess);
+        if (!before) throw failedToSetData("Before");
+        restoreTree(before.get(), *tree);
+    }
+}
+
+std::optional<UndoLog::Step> readStep(HKEY key) {
+    const auto root = dwordIn(key, "Root");
+    const auto path = queryValue(key, "Path");
+    if (!root || !path || path->type != RegType::String) return std::nullopt;
+    const HKEY base = rootOfNumber(*root);
+    const std::string keyPath = decodeStringData(path->data);
+    if (const auto name = queryValue(key, "Name"))
+        return UndoLog::ValueBefore{base, keyPath, decodeStringData(name->data),
+                                    queryValue(key, "Before")};
+    if (dwordIn(key, "Kept")) return UndoLog::KeyKept{base, keyPath};
+    const auto before = openOnce(key, "Before", false, kReadAccess);
+    return UndoLog::KeyBefore{base, keyPath,
+                              before ? std::optional(snapshotOf(before.get())) : std::nullopt};
+}
+
+// The steps a journal holds: with `counted`, only those its "Steps" counts
+// (none when the batch had committed); without, every whole one, to find
+// the kept contents a committed batch left.
+std::vector<UndoLog::Step> journalSteps(HKEY journal, bool counted) {
+    std::vector<UndoLog::Step> steps;
+    const auto count = dwordIn(journal, kJournalStepsValue);
+    if (counted && !count) return steps;
+    for (std::uint32_t index = 0; !counted || index < *count; ++index) {
+        const auto key = openOnce(journal, std::to_string(index), false, kReadAccess);
+        const auto step = key ? readStep(key.get()) : std::nullopt;
+        if (!step) break;
+        steps.push_back(*step);
+    }
+    return steps;
 }
 
 // Rewrites the key at path whole: fill writes the new contents into a
 // sibling, which is then renamed into the key's place, so that a program
 // stopped at any moment leaves the old contents or the new, never a part.
-// Gives the new key; a handle still open on the old one sees a deleted key.
+// Inside a batch (undo given) the contents the key had before the batch are
+// kept beside it for the batch to put back. Gives the new key; a handle
+// still open on the old one sees a key no longer in its place.
+// The caller holds the store's mutex.
 KeyHandle rewriteBeside(HKEY base, const std::string& path, const std::function<void(HKEY)>& fill,
-                        const std::string& failureName) {
+                        const std::string& failureName, UndoLog* undo) {
     const auto last = path.rfind('\\');
     const std::string name = path.substr(last + 1);
     const auto parent = openPath(base, path.substr(0, last), false, kWriteAccess);
     if (!parent) throw failedToSetData(failureName);
     settleRewrite(parent.get(), name);
     const std::string rewritten = rewrittenName(name);
-    const std::string steppedAside = steppedAsideName(name);
+    // A key this batch has rewritten already keeps its first contents.
+    const bool keep = undo && !keyExists(parent.get(), keptName(name));
+    const std::string steppedAside = keep ? keptName(name) : steppedAsideName(name);
+    if (keep) undo->noteKept(base, path, failureName);
     auto fresh = openOnce(parent.get(), rewritten, true, kWriteAccess);
     if (!fresh) throw failedToSetData(failureName);
     try {
@@ -283,74 +452,123 @@ KeyHandle rewriteBeside(HKEY base, const std::string& path, const std::function<
         RegDeleteTreeA(parent.get(), rewritten.c_str());
         throw;
     }
-    RegDeleteTreeA(parent.get(), steppedAside.c_str());
+    if (!keep) RegDeleteTreeA(parent.get(), steppedAside.c_str());
     return fresh;
 }
 
-bool hasParent(const std::string& path) {
-    return path.find('\\') != std::string::npos;
+// A key's parent, opened to write, and the key's own name.
+struct ParentAndName {
+    std::string parentPath;
+    std::string name;
+    KeyHandle parent;
+};
+ParentAndName parentOf(HKEY base, const std::string& path) {
+    const auto last = path.rfind('\\');
+    if (last == std::string::npos) return {{}, path, {}};
+    ParentAndName split{path.substr(0, last), path.substr(last + 1), {}};
+    split.parent = openPath(base, split.parentPath, false, kWriteAccess);
+    return split;
 }
 
 }  // namespace
 
-// What a batch has changed, each as it was before its first change, in order.
-struct UndoLog {
-    struct ValueBefore {
-        HKEY base;
-        std::string path;
-        std::string name;
-        std::optional<RegValue> before;
-    };
-    struct KeyBefore {
-        HKEY base;
-        std::string path;
-        std::optional<TreeSnapshot> before;  // nothing: the key did not exist
-    };
-    std::vector<std::variant<ValueBefore, KeyBefore>> steps;
-
-    void noteValue(HKEY base, const std::string& path, HKEY key, const std::string& name) {
-        steps.emplace_back(ValueBefore{base, path, name, queryValue(key, name)});
-    }
-    void noteKeyAsItWas(HKEY base, const std::string& path, TreeSnapshot before) {
-        steps.emplace_back(KeyBefore{base, path, std::move(before)});
-    }
-    void noteKey(HKEY base, const std::string& path) {
-        const auto key = openPath(base, path, false);
-        steps.emplace_back(
-            KeyBefore{base, path, key ? std::optional(snapshotOf(key.get())) : std::nullopt});
-    }
-
-    // Puts everything back, the last change first; best effort, never raises.
-    void rollBack() noexcept {
-        for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
-            try {
-                if (const auto* value = std::get_if<ValueBefore>(&*step)) {
-                    const auto key = openPath(value->base, value->path, true, kWriteAccess);
-                    if (!key) continue;
-                    if (value->before)
-                        setValue(key.get(), value->name, *value->before);
-                    else
-                        RegDeleteValueA(key.get(), value->name.c_str());
-                } else {
-                    const auto& tree = std::get<KeyBefore>(*step);
-                    if (!tree.before) {
-                        deleteTree(tree.base, tree.path);
-                        continue;
-                    }
-                    const auto restore = [&tree](HKEY key) { restoreTree(key, *tree.before); };
-                    if (hasParent(tree.path) && openPath(tree.base, tree.path, false)) {
-                        rewriteBeside(tree.base, tree.path, restore, tree.path);
-                    } else if (const auto key =
-                                   openPath(tree.base, tree.path, true, kWriteAccess)) {
-                        emptyKey(key.get());
-                        restore(key.get());
-                    }
-                }
-            } catch (...) {
-            }
+void UndoLog::record(Step step, const std::string& failureName) {
+    if (journal) {
+        const auto key = openPath(journal->base, journal->path, true, kWriteAccess);
+        if (!key) throw failedToSetData(failureName);
+        const std::string index = std::to_string(steps.size());
+        // A step a kill cut short was never counted and is written afresh.
+        RegDeleteTreeA(key.get(), index.c_str());
+        const auto stepKey = openOnce(key.get(), index, true, kWriteAccess);
+        if (!stepKey) throw failedToSetData(failureName);
+        try {
+            writeStep(stepKey.get(), step);
+            setValue(key.get(), kJournalStepsValue,
+                     dwordValue(static_cast<std::uint32_t>(steps.size() + 1)));
+        } catch (const RegistryError&) {
+            throw failedToSetData(failureName);
         }
     }
-};
+    steps.push_back(std::move(step));
+}
+
+bool UndoLog::rollBack() noexcept {
+    bool whole = true;
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
+        try {
+            if (const auto* value = std::get_if<ValueBefore>(&*step)) {
+                const auto key = openPath(value->base, value->path, true, kWriteAccess);
+                if (!key) {
+                    whole = false;
+                    continue;
+                }
+                if (value->before)
+                    setValue(key.get(), value->name, *value->before);
+                else
+                    RegDeleteValueA(key.get(), value->name.c_str());
+            } else if (const auto* kept = std::get_if<KeyKept>(&*step)) {
+                const auto [parentPath, name, parent] = parentOf(kept->base, kept->path);
+                if (!parent) {
+                    // With no parent there is nothing kept either.
+                    if (openPath(kept->base, parentPath, false)) whole = false;
+                    continue;
+                }
+                if (!keyExists(parent.get(), keptName(name))) continue;  // never stepped aside
+                RegDeleteTreeA(parent.get(), name.c_str());
+                RegDeleteTreeA(parent.get(), rewrittenName(name).c_str());
+                if (!renameKey(parent.get(), keptName(name), name)) whole = false;
+            } else {
+                const auto& tree = std::get<KeyBefore>(*step);
+                if (!tree.before) {
+                    deleteTree(tree.base, tree.path);
+                    continue;
+                }
+                const auto restore = [&tree](HKEY key) { restoreTree(key, *tree.before); };
+                if (hasParent(tree.path) && openPath(tree.base, tree.path, false)) {
+                    rewriteBeside(tree.base, tree.path, restore, tree.path, nullptr);
+                } else if (const auto key = openPath(tree.base, tree.path, true, kWriteAccess)) {
+                    emptyKey(key.get());
+                    restore(key.get());
+                } else {
+                    whole = false;
+                }
+            }
+        } catch (...) {
+            whole = false;
+        }
+    }
+    return whole;
+}
+
+void UndoLog::dropKept() noexcept {
+    for (const auto& step : steps)
+        if (const auto* kept = std::get_if<KeyKept>(&step)) {
+            const auto [parentPath, name, parent] = parentOf(kept->base, kept->path);
+            if (parent) RegDeleteTreeA(parent.get(), keptName(name).c_str());
+        }
+}
+
+namespace {
+
+// Undoes the batch whose journal this is, or finishes one that committed,
+// and then removes the journal; one that cannot be undone whole stays, to
+// be tried again. The caller holds the store's mutex.
+void settleJournal(const Win32Registry::KeyAt& journal) {
+    const auto key = openPath(journal.base, journal.path, false, kWriteAccess);
+    if (!key) return;
+    UndoLog interrupted;
+    interrupted.steps = journalSteps(key.get(), true);
+    const bool committed = !dwordIn(key.get(), kJournalStepsValue);
+    if (!committed) {
+        if (!interrupted.rollBack()) return;
+        RegDeleteValueA(key.get(), kJournalStepsValue);
+    }
+    interrupted.steps = journalSteps(key.get(), false);
+    interrupted.dropKept();
+    deleteTree(journal.base, journal.path);
+}
+
+}  // namespace
 
 namespace {
 
@@ -415,12 +633,11 @@ public:
             fill(key_.get());
             return;
         }
-        std::optional<TreeSnapshot> before;
-        if (undo) before = snapshotOf(key_.get());
-        key_ = rewriteBeside(base_, path_, fill, failureName);
+        // Taken again inside a batch, which holds it already.
+        const auto held = registry_.storeMutex().take();
+        if (!held) throw failedToSetData(failureName);
+        key_ = rewriteBeside(base_, path_, fill, failureName, undo);
         writable_ = true;
-        // A rewrite that failed changed nothing, so only one that landed is undone.
-        if (undo) undo->noteKeyAsItWas(base_, path_, std::move(*before));
     }
 
 private:
@@ -442,24 +659,52 @@ private:
     bool writable_;
 };
 
+// Drops a journal whose batch has been undone; a kill half-way through
+// leaves one that counts no steps, which undoes nothing.
+void discardJournal(const Win32Registry::KeyAt& journal) {
+    if (const auto key = openPath(journal.base, journal.path, false, kWriteAccess))
+        RegDeleteValueA(key.get(), kJournalStepsValue);
+    deleteTree(journal.base, journal.path);
+}
+
 class Win32Batch : public RegistryBatch {
 public:
-    explicit Win32Batch(Win32Registry& registry) : registry_(registry) {
+    explicit Win32Batch(Win32Registry& registry)
+        : registry_(registry), held_(registry.storeMutex().take()) {
+        if (!*held_) throw RegistryError("Another program keeps the registry busy");
+        // Held now, so any journal that stands is a killed program's.
+        const auto journal = registry_.journal();
+        settleJournal(journal);
+        if (openPath(journal.base, journal.path, false))
+            throw RegistryError("An interrupted save could not be undone");
+        log_.journal = journal;
         registry_.setUndoLog(&log_);
     }
     ~Win32Batch() override {
         if (committed_) return;  // a later batch may hold the log now
         registry_.setUndoLog(nullptr);
-        log_.rollBack();
+        // Whatever could not be put back stays in the journal for the next try.
+        if (log_.rollBack()) discardJournal(*log_.journal);
     }
     void commit() override {
         if (committed_) return;
+        const auto& journal = *log_.journal;
+        if (!log_.steps.empty()) {
+            // The one write that makes the batch land.
+            const auto key = openPath(journal.base, journal.path, false, kWriteAccess);
+            if (!key || RegDeleteValueA(key.get(), kJournalStepsValue) != ERROR_SUCCESS)
+                throw failedToSetData(kJournalStepsValue);
+        }
         committed_ = true;
         registry_.setUndoLog(nullptr);
+        log_.dropKept();
+        deleteTree(journal.base, journal.path);
+        held_.reset();
     }
 
 private:
     Win32Registry& registry_;
+    std::optional<StoreMutex::Hold> held_;
     UndoLog log_;
     bool committed_ = false;
 };
@@ -499,7 +744,48 @@ std::string canonicalKeyPath(const std::string& path) {
     return joined;
 }
 
-Win32Registry::Win32Registry() = default;
+namespace {
+
+// The mutex's name for a store. Registry names ignore case, so this does
+// too; a hash keeps any sandbox's path within a name's length and free of "\".
+std::string storeMutexName(const std::string& sandbox) {
+    std::uint64_t hash = 14695981039346656037ULL;  // 64-bit FNV-1a
+    for (const char c : sandbox) {
+        hash ^= static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
+        hash *= 1099511628211ULL;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    // Local: per logon session, and so per user, as the current user's keys are.
+    return std::string("Local\\Zintrel.Store.") + hex;
+}
+
+// How long a program waits for another to finish writing the store: far
+// longer than any save takes.
+constexpr DWORD kLongestStoreWaitMs = 30000;
+
+constexpr const char* kJournalPath = "SOFTWARE\\Halvorn~zn-batch";
+
+}  // namespace
+
+StoreMutex::StoreMutex(const std::string& sandbox)
+    : mutex_(CreateMutexA(nullptr, FALSE, storeMutexName(sandbox).c_str())) {}
+
+StoreMutex::~StoreMutex() {
+    if (mutex_) CloseHandle(mutex_);
+}
+
+StoreMutex::Hold StoreMutex::take() const {
+    if (!mutex_) return Hold(nullptr);
+    const DWORD waited = WaitForSingleObject(mutex_, kLongestStoreWaitMs);
+    // Abandoned: its holder was killed, and what it left is settled by the taker.
+    return Hold(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED ? mutex_ : nullptr);
+}
+
+Win32Registry::Win32Registry() : Win32Registry(std::string()) {}
+
+Win32Registry::Win32Registry(std::string sandbox)
+    : sandbox_(std::move(sandbox)), mutex_(sandbox_) {}
 
 std::unique_ptr<Win32Registry> Win32Registry::inSandbox(const std::string& sandbox) {
     auto registry = sharingSandbox(sandbox);
@@ -509,9 +795,7 @@ std::unique_ptr<Win32Registry> Win32Registry::inSandbox(const std::string& sandb
 }
 
 std::unique_ptr<Win32Registry> Win32Registry::sharingSandbox(const std::string& sandbox) {
-    auto registry = std::make_unique<Win32Registry>();
-    registry->sandbox_ = canonicalKeyPath(sandbox);
-    return registry;
+    return std::unique_ptr<Win32Registry>(new Win32Registry(canonicalKeyPath(sandbox)));
 }
 
 Win32Registry::~Win32Registry() {
@@ -523,13 +807,26 @@ Win32Registry::Location Win32Registry::locate(RegRoot root) const {
     return {HKEY_CURRENT_USER, sandbox_ + '\\' + rootName(root) + '\\'};
 }
 
+Win32Registry::KeyAt Win32Registry::journal() const {
+    const auto [base, prefix] = locate(RegRoot::CurrentUser);
+    return {base, prefix + kJournalPath};
+}
+
+void Win32Registry::settleInterruptedBatch() {
+    const auto place = journal();
+    if (!openPath(place.base, place.path, false)) return;
+    // A batch another program has open ends before the mutex is free.
+    if (const auto held = mutex_.take()) settleJournal(place);
+}
+
 std::unique_ptr<RegistryKey> Win32Registry::openKey(RegRoot root, const std::string& path,
                                                     bool create) {
     const std::string canonical = canonicalKeyPath(path);
     if (splitPath(canonical).size() > kMaxKeyDepth) throw keyTooDeep(canonical);
     const auto [base, prefix] = locate(root);
     const std::string full = prefix + canonical;
-    settleRewriteOf(base, full);
+    if (!undo_) settleInterruptedBatch();
+    settleRewriteOf(base, full, mutex_);
     if (create && undo_) {
         // Only the keys this batch makes are its to remove again.
         const auto existing = openPath(base, full, false);
@@ -551,7 +848,8 @@ bool Win32Registry::deleteKey(RegRoot root, const std::string& path) {
     const std::string full = prefix + canonical;
     // Opened with read access only: a key the user may see but not change is
     // there, and failing to delete it is a failure, not a missing key.
-    settleRewriteOf(base, full);
+    if (!undo_) settleInterruptedBatch();
+    settleRewriteOf(base, full, mutex_);
     if (!openPath(base, full, false)) return false;
     if (undo_) undo_->noteKey(base, full);
     if (!deleteTree(base, full)) throw failedToSetData(splitPath(canonical).back());

@@ -4,11 +4,17 @@
 //
 // The Windows registry has no transactions a program can rely on (Wine has
 // none at all), so a batch keeps an undo log: everything it changes is noted
-// as it was before the first change, and a batch dropped without commit puts
-// it all back. A key rewritten whole (the list of entries) is written beside
-// itself and renamed into place, so that even a kill or a power loss leaves
-// the old contents or the new; the other writes of a batch that a crash
-// interrupts stay as far as they got.
+// as it was before it changes, both in memory and in a journal key of the
+// store, and a batch dropped without commit puts it all back. A key rewritten
+// whole (the list of entries) is written beside itself and renamed into
+// place, so that even a kill or a power loss leaves the old contents or the
+// new. A batch a kill interrupts leaves its journal, and whoever next opens
+// a key puts back what the journal names first: the store holds every write
+// of a batch or none. docs/vault-format.md describes the keys involved.
+//
+// Every batch and every rewrite holds the store's named mutex, so that two
+// programs saving at once take turns instead of spoiling each other's
+// half-written keys.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +28,37 @@
 namespace zn::win32 {
 
 struct UndoLog;
+
+// The named mutex every program sharing one store takes before it changes
+// the store's keys beside the ones it means; one handle per registry object.
+class StoreMutex {
+public:
+    explicit StoreMutex(const std::string& sandbox);
+    ~StoreMutex();
+    StoreMutex(const StoreMutex&) = delete;
+    StoreMutex& operator=(const StoreMutex&) = delete;
+
+    // Held while it lives, when it could be taken at all.
+    class Hold {
+    public:
+        explicit Hold(HANDLE held) : held_(held) {}
+        Hold(Hold&& other) noexcept : held_(other.held_) { other.held_ = nullptr; }
+        Hold& operator=(Hold&&) = delete;
+        ~Hold() {
+            if (held_) ReleaseMutex(held_);
+        }
+        explicit operator bool() const { return held_ != nullptr; }
+
+    private:
+        HANDLE held_;
+    };
+    // Waits as long as another program can reasonably hold it; a program
+    // killed while holding it leaves it free, its half-done work to settle.
+    Hold take() const;
+
+private:
+    HANDLE mutex_;
+};
 
 class Win32Registry : public Registry {
 public:
@@ -53,10 +90,23 @@ public:
     Location locate(RegRoot root) const;
     UndoLog* undoLog() const { return undo_; }
     void setUndoLog(UndoLog* log) { undo_ = log; }
+    const StoreMutex& storeMutex() const { return mutex_; }
+    struct KeyAt {
+        HKEY base;
+        std::string path;
+    };
+    // Where a batch keeps its journal while it is open.
+    KeyAt journal() const;
+    // Puts back what a batch that never finished changed, once no other
+    // program is in the middle of one. The usual case, no journal, is one look-up.
+    void settleInterruptedBatch();
 
 private:
+    explicit Win32Registry(std::string sandbox);
+
     std::string sandbox_;
     bool ownsSandbox_ = false;
+    StoreMutex mutex_;
     UndoLog* undo_ = nullptr;
 };
 

@@ -1,22 +1,73 @@
-// A password change killed half-way, on the real store: the process dies
-// after the new header and entries are written, before or after their batch
+// A password change killed half-way, on the real store (SQLite on Linux, the
+// registry itself on Windows): the program dies after the new header is
+// written, after the entries sealed under it are, or after their batch
 // commits, and the store is then read as the next run would read it.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <csignal>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/win32_registry.h"
+#else
 #include "platform/linux/sqlite_registry.h"
-#include "tests/app/app_fixture.h"
 #include "tests/fakes/temp_folder.h"
+#endif
+#include "tests/app/app_fixture.h"
 
 namespace zn::testing {
 namespace {
 
-enum class KillPoint { BeforeCommit, AfterCommit };
+enum class KillPoint { AfterHeader, AfterEntries, AfterCommit };
 
-// The store, but the process is killed at the chosen point of the first batch
-// that replaces the entries: as a crash or a kill -9 would end it.
+#ifdef _WIN32
+[[noreturn]] void killThisProgram() {
+    TerminateProcess(GetCurrentProcess(), 9);
+    for (;;) {
+    }
+}
+const auto killed = ::testing::ExitedWithCode(9);
+
+// The registry in a sandbox of this test's own; the killed program, started
+// afresh by the death test, shares it.
+class NativeStore {
+public:
+    explicit NativeStore(const std::string& name)
+        : sandbox_("Software\\ZintrelTests\\KilledPasswordChange-" + name),
+          owner_(win32::Win32Registry::inSandbox(sandbox_)) {}
+    std::unique_ptr<Registry> open() { return win32::Win32Registry::sharingSandbox(sandbox_); }
+
+private:
+    std::string sandbox_;
+    std::unique_ptr<win32::Win32Registry> owner_;
+};
+#else
+[[noreturn]] void killThisProgram() {
+    std::raise(SIGKILL);
+    for (;;) {
+    }
+}
+const auto killed = ::testing::KilledBySignal(SIGKILL);
+
+class NativeStore {
+public:
+    explicit NativeStore(const std::string&) {}
+    std::unique_ptr<Registry> open() {
+        return SqliteRegistry::open((folder_ / "registry.db").string(),
+                                    {.busyTimeoutMs = 5000,
+                                     .autostartFolder = folder_ / "autostart",
+                                     .shellFolders = ShellFolderPaths{"/d", "/s", "/f"}});
+    }
+
+private:
+    TempFolder folder_;
+};
+#endif
+
+// The store, but the program is killed at the chosen point of the first
+// batch, the password change's: as a crash or a kill -9 would end it.
 class KillingRegistry : public Registry {
 public:
     KillingRegistry(Registry& store, KillPoint point) : store_(store), point_(point) {}
@@ -43,13 +94,14 @@ private:
         }
         void writeValue(const std::string& name, const RegValue& value) override {
             key_->writeValue(name, value);
+            if (name == kPasswordValue) owner_.reached(KillPoint::AfterHeader);
         }
         bool deleteValue(const std::string& name) override { return key_->deleteValue(name); }
         std::vector<std::string> valueNames() const override { return key_->valueNames(); }
         void forEachValue(const ValueVisitor& visit) const override { key_->forEachValue(visit); }
         void replaceContents(const std::vector<NamedValue>& values) override {
             key_->replaceContents(values);
-            if (owner_.point_ == KillPoint::BeforeCommit) owner_.killInBatch();
+            owner_.reached(KillPoint::AfterEntries);
         }
 
     private:
@@ -66,7 +118,7 @@ private:
         ~Batch() override { owner_.inBatch_ = false; }
         void commit() override {
             batch_->commit();
-            if (owner_.point_ == KillPoint::AfterCommit) ::raise(SIGKILL);
+            owner_.reached(KillPoint::AfterCommit);
         }
 
     private:
@@ -74,45 +126,33 @@ private:
         KillingRegistry& owner_;
     };
 
-    // Only the password change writes its entries inside a batch it holds open.
-    void killInBatch() {
-        if (inBatch_ && ++batchedReplaces_ == 1) ::raise(SIGKILL);
+    // The password change is the run's first batch: nothing is saved before it.
+    void reached(KillPoint point) {
+        if (inBatch_ && point == point_) killThisProgram();
     }
 
     Registry& store_;
     KillPoint point_;
     bool inBatch_ = false;
-    int batchedReplaces_ = 0;
 };
+
+const char* pointName(KillPoint point) {
+    switch (point) {
+        case KillPoint::AfterHeader:
+            return "AfterHeader";
+        case KillPoint::AfterEntries:
+            return "AfterEntries";
+        case KillPoint::AfterCommit:
+            break;
+    }
+    return "AfterCommit";
+}
 
 class KilledPasswordChange : public AppFixture, public ::testing::WithParamInterface<KillPoint> {
 protected:
-    std::unique_ptr<SqliteRegistry> openStore() {
-        return SqliteRegistry::open((folder / "registry.db").string(),
-                                    {.busyTimeoutMs = 5000,
-                                     .autostartFolder = folder / "autostart",
-                                     .shellFolders = ShellFolderPaths{"/d", "/s", "/f"}});
-    }
-
-    TempFolder folder;
-};
-
-TEST_P(KilledPasswordChange, LeavesTheOldVaultOrTheNewOne) {
-    const std::vector<BookmarkEntry> entries = {{"http://a.example", "A", "ann", "pw1"},
-                                                {"http://b.example", "B", "bob", "pw2"}};
-    {
-        const auto store = openStore();
-        const auto vault = protectVault(kMasterPassword, kTestIterations);
-        store->openKey(RegRoot::CurrentUser, kVaultKeyPath, true)
-            ->writeString("Password", vault.headerText);
-        saveAllEntries(*store, *vault.key, entries, {});
-    }
-
-    const pid_t child = ::fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        // The program's run, on the real store: unlock, then a new password.
-        const auto store = openStore();
+    // The program's run, on the real store: unlock, then a new password.
+    void changePassword() {
+        const auto store = native.open();
         KillingRegistry killing(*store, GetParam());
         auto wired = services(kProgramPath);
         MainWindowServices onStore{killing,         wired.messages, wired.timers, wired.collation,
@@ -129,15 +169,27 @@ TEST_P(KilledPasswordChange, LeavesTheOldVaultOrTheNewOne) {
         dialogs.typePasswords({"new-password", "new-password"});
         dialogs.useOptions({[](TwOptions& d) { d.ChangePasswordClick(); }});
         program.BitBtn6Click();
-        ::_exit(3);  // never reached: the kill comes first
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the change was not killed half-way";
 
-    const auto store = openStore();
+    NativeStore native{pointName(GetParam())};
+};
+
+TEST_P(KilledPasswordChange, LeavesTheOldVaultOrTheNewOne) {
+    const std::vector<BookmarkEntry> entries = {{"http://a.example", "A", "ann", "pw1"},
+                                                {"http://b.example", "B", "bob", "pw2"}};
+    {
+        const auto store = native.open();
+        const auto vault = protectVault(kMasterPassword, kTestIterations);
+        store->openKey(RegRoot::CurrentUser, kVaultKeyPath, true)
+            ->writeString(kPasswordValue, vault.headerText);
+        saveAllEntries(*store, *vault.key, entries, {});
+    }
+
+    EXPECT_EXIT(changePassword(), killed, "") << "the change was not killed half-way";
+
+    const auto store = native.open();
     const std::string stored =
-        store->openKey(RegRoot::CurrentUser, kVaultKeyPath, false)->readString("Password");
+        store->openKey(RegRoot::CurrentUser, kVaultKeyPath, false)->readString(kPasswordValue);
     const bool committed = GetParam() == KillPoint::AfterCommit;
     EXPECT_EQ(!unlockAnyVault(stored, kMasterPassword), committed);
     const auto key = unlockAnyVault(stored, committed ? "new-password" : kMasterPassword);
@@ -147,12 +199,10 @@ TEST_P(KilledPasswordChange, LeavesTheOldVaultOrTheNewOne) {
     EXPECT_EQ(loaded.entries, entries);
 }
 
-INSTANTIATE_TEST_SUITE_P(AtEitherSideOfTheCommit, KilledPasswordChange,
-                         ::testing::Values(KillPoint::BeforeCommit, KillPoint::AfterCommit),
-                         [](const auto& point) {
-                             return point.param == KillPoint::BeforeCommit ? "BeforeCommit"
-                                                                           : "AfterCommit";
-                         });
+INSTANTIATE_TEST_SUITE_P(AtEachStepOfTheChange, KilledPasswordChange,
+                         ::testing::Values(KillPoint::AfterHeader, KillPoint::AfterEntries,
+                                           KillPoint::AfterCommit),
+                         [](const auto& point) { return std::string(pointName(point.param)); });
 
 }  // namespace
 }  // namespace zn::testing

@@ -135,25 +135,31 @@ TEST_F(StandardUser, BrowserDetectionReadsTheSystemsCommandOrFindsNoneWithoutAnE
     }
 }
 
-// Starts the saver on a sandbox and gives it back once its first list is stored.
-HANDLE startSaver(const std::string& sandbox, int round) {
-    const std::string eventName = "ZintrelSaverStored" + std::to_string(GetCurrentProcessId()) +
-                                  "-" + std::to_string(round);
-    HANDLE stored = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+// The saver's process, on a sandbox, with these further arguments.
+HANDLE launchSaver(const std::string& sandbox, const std::string& arguments) {
     std::string commandLine = win32::quotedArgument(ZN_REGISTRY_SAVER) + ' ' +
-                              win32::quotedArgument(sandbox) + ' ' + eventName;
+                              win32::quotedArgument(sandbox) + ' ' + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     const bool started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
                                         nullptr, nullptr, &startup, &process);
     EXPECT_TRUE(started);
-    HANDLE waitFor[] = {stored, process.hProcess};
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+// Starts the saver on a sandbox and gives it back once its first list is stored.
+HANDLE startSaver(const std::string& sandbox, int round) {
+    const std::string eventName = "ZintrelSaverStored" + std::to_string(GetCurrentProcessId()) +
+                                  "-" + std::to_string(round);
+    HANDLE stored = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+    HANDLE saver = launchSaver(sandbox, eventName);
+    HANDLE waitFor[] = {stored, saver};
     EXPECT_EQ(WaitForMultipleObjects(2, waitFor, FALSE, 30000), WAIT_OBJECT_0)
         << "the saver ended or never stored its first list";
     CloseHandle(stored);
-    CloseHandle(process.hThread);
-    return process.hProcess;
+    return saver;
 }
 
 // Wine enumerates values by name, Windows in the order they were made.
@@ -185,6 +191,35 @@ TEST(Win32Store, AKillInTheMiddleOfASaveLeavesTheOldListOrTheNewWhole) {
         EXPECT_EQ(registry->subKeyNames(RegRoot::CurrentUser, kVaultKeyPath),
                   std::vector<std::string>{"Bookmarks"});
     }
+}
+
+TEST(Win32Store, TwoProgramsSavingAtOnceEachLandEverySaveAndLeaveOneWholeList) {
+    const std::string sandbox = sandboxName("twice");
+    const auto registry = Win32Registry::inSandbox(sandbox);
+    saveAllEntries(*registry, kSavedListsKey, shorterSavedList(), {});
+    const std::string gateName = "ZintrelSaversGo" + std::to_string(GetCurrentProcessId());
+    HANDLE gate = CreateEventA(nullptr, TRUE, FALSE, gateName.c_str());
+    constexpr int kSavesEach = 40;
+    HANDLE savers[] = {launchSaver(sandbox, gateName + " first " + std::to_string(kSavesEach)),
+                       launchSaver(sandbox, gateName + " second " + std::to_string(kSavesEach))};
+    SetEvent(gate);
+    ASSERT_EQ(WaitForMultipleObjects(2, savers, TRUE, 300000), WAIT_OBJECT_0);
+    for (HANDLE saver : savers) {
+        DWORD status = 99;
+        GetExitCodeProcess(saver, &status);
+        EXPECT_EQ(status, 0u) << "a save raised while the other program saved";
+        CloseHandle(saver);
+    }
+    CloseHandle(gate);
+
+    const auto loaded = loadAllEntries(*registry, kSavedListsKey);
+    EXPECT_FALSE(loaded.stoppedAtInvalidValue);
+    const auto entries = sortedBySite(loaded.entries);
+    EXPECT_TRUE(entries == sortedBySite(concurrentSavedList("first")) ||
+                entries == sortedBySite(concurrentSavedList("second")))
+        << "left " << entries.size() << " entries";
+    EXPECT_EQ(registry->subKeyNames(RegRoot::CurrentUser, kVaultKeyPath),
+              std::vector<std::string>{"Bookmarks"});
 }
 
 TEST(Win32Store, ASaveThatFailsHalfWayLeavesThePreviousList) {

@@ -1,4 +1,4 @@
-// The two lists the kill test's saver stores in turn, known to both sides.
+// The lists the store tests' saver stores, known to both sides.
 #pragma once
 
 #include <string>
@@ -22,6 +22,10 @@ inline std::vector<BookmarkEntry> shorterSavedList() {
 }
 inline std::vector<BookmarkEntry> longerSavedList() {
     return savedList(90, "long");
+}
+// What each of two savers running at once stores, told apart by its tag.
+inline std::vector<BookmarkEntry> concurrentSavedList(const std::string& tag) {
+    return savedList(60, tag);
 }
 
 }  // namespace zn::testing
