@@ -46,7 +46,8 @@ void writeExportFile(const std::string& path, const std::string& text,
     const auto target = std::filesystem::weakly_canonical(path, error);
     if (error || target.filename().empty()) throw cannotCreate;
     refuseStoreFiles(target, path, storeFiles);
-    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"));
+    std::string temporary =
+        target.parent_path() / std::string(".").append(target.filename().string()).append(".XXXXXX");
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) throw cannotCreate;
     struct TemporaryFile {

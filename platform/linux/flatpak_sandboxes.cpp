@@ -58,7 +58,7 @@ std::optional<pid_t> processNumber(std::string_view text) {
 // The number a process has in the innermost namespace it belongs to.
 std::optional<pid_t> innermostNumber(std::string_view status) {
     constexpr std::string_view kField = "NSpid:";
-    std::size_t at = status.starts_with(kField) ? 0 : status.find("\n" + std::string(kField));
+    std::size_t at = status.starts_with(kField) ? 0 : status.find(std::string("\n").append(kField));
     if (at == std::string_view::npos) return std::nullopt;
     at = status.find(':', at) + 1;
     std::string_view line = status.substr(at, status.find('\n', at) - at);

@@ -15,8 +15,8 @@ namespace {
 std::string keysymName(Keysym keysym) {
     if (keysym >= XK_a && keysym <= XK_z) return std::string(1, char('a' + (keysym - XK_a)));
     if (keysym >= XK_0 && keysym <= XK_9) return std::string(1, char('0' + (keysym - XK_0)));
-    if (keysym >= XK_KP_0 && keysym <= XK_KP_9) return "KP_" + std::to_string(keysym - XK_KP_0);
-    if (keysym >= XK_F1 && keysym <= XK_F24) return "F" + std::to_string(keysym - XK_F1 + 1);
+    if (keysym >= XK_KP_0 && keysym <= XK_KP_9) return std::string("KP_").append(std::to_string(keysym - XK_KP_0));
+    if (keysym >= XK_F1 && keysym <= XK_F24) return std::string("F").append(std::to_string(keysym - XK_F1 + 1));
     switch (keysym) {
         case XK_BackSpace:
             return "BackSpace";

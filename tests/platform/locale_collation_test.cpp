@@ -54,7 +54,7 @@ TEST_F(LocaleCollationTest, KeysIgnoringCaseOrderByCodePointWithLettersFolded) {
               "@az[`az{http://x.example/~\x7F");
     std::string keys = "x";
     collation.appendSortKeyIgnoringCase("ÀB", keys);
-    EXPECT_EQ(keys, "x" + collation.sortKeyIgnoringCase("àb"));
+    EXPECT_EQ(keys, std::string("x").append(collation.sortKeyIgnoringCase("àb")));
 }
 
 // A real language's collation, made for the test from the locale sources
