@@ -134,7 +134,8 @@ taskbar_button)
 taskbar_commands)
     # The button stands for setup as a whole: a click on it brings the licence
     # screen forward, minimizing it hides every window and restoring it shows
-    # them again, and closing it closes the licence screen and so setup.
+    # them again, and closing it, minimized, closes the licence screen and so
+    # setup.
     start_setup
     taskbar click Setup
     eventually 10 in_front "$LICENCE" || fail "a click on the button leaves in front: $(taskbar front)"
@@ -144,6 +145,8 @@ taskbar_commands)
     eventually 10 showing "$LICENCE" Setup 'Zintrel Setup' ||
         fail "restored, setup shows: $(taskbar shown Setup)"
     eventually 10 in_front "$LICENCE" || fail "restored, in front is: $(taskbar front)"
+    taskbar minimize Setup
+    eventually 10 showing Setup || fail "minimized again, setup still shows: $(taskbar shown Setup)"
     taskbar close Setup
     eventually 15 not_running setup.exe || fail "closing the button leaves setup running"
     ;;
