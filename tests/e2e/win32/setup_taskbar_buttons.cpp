@@ -12,6 +12,8 @@
 //                   the foreground
 //   minimize|restore|close TITLE
 //                   what the button's menu sends the window
+//   hold TITLE      keeps a hidden window so titled until killed, as a
+//                   running program's would be
 //
 // Exit status 1 when no window is titled TITLE, 2 on a wrong command line.
 #include <windows.h>
@@ -66,8 +68,15 @@ int main(int argc, char** argv) {
         std::printf("%s\n", titleOf(GetForegroundWindow()).c_str());
         return 0;
     }
+    if (command == "hold" && argc == 3) {
+        CreateWindowExA(0, "STATIC", argv[2], WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                        nullptr);
+        MSG message{};
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s buttons|shown|owner|click|minimize|restore|close TITLE\n",
+        std::fprintf(stderr, "usage: %s buttons|shown|owner|click|minimize|restore|close|hold TITLE\n",
                      argv[0]);
         return 2;
     }

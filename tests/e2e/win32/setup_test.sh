@@ -150,6 +150,20 @@ taskbar_commands)
     taskbar close Setup
     eventually 15 not_running setup.exe || fail "closing the button leaves setup running"
     ;;
+taskbar_running_copy)
+    # The warning that a copy of Zintrel runs comes before any other window
+    # of setup's, and is owned by the application window all the same: still
+    # the one button.
+    wine "$BIN_DIR/setup_taskbar_buttons.exe" hold Zintrel >/dev/null 2>&1 &
+    PIDS+=("$!")
+    eventually 10 taskbar owner Zintrel >/dev/null || fail "no window stands for a running copy"
+    cp -a "$DIST_DIR" "$DRIVE_C/dist"
+    (cd "$DRIVE_C/dist" && exec wine setup.exe) >"$WORK/setup.log" 2>&1 &
+    PIDS+=("$!")
+    eventually 30 showing Setup Setup || fail "no warning shows; setup shows: $(taskbar shown Setup)"
+    buttons=$(taskbar buttons Setup) || fail "setup's windows could not be listed"
+    [ "$buttons" = Setup ] || fail "setup's task-bar buttons read: $(echo $buttons)"
+    ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 echo "PASS: $scenario"
