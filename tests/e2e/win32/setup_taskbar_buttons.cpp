@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s buttons|shown|owner|click|minimize|restore|close|hold TITLE\n",
+        std::fprintf(stderr,
+                     "usage: %s buttons|shown|owner|click|minimize|restore|close|hold TITLE\n",
                      argv[0]);
         return 2;
     }
