@@ -3,20 +3,21 @@
 // native views.
 #include <windows.h>
 
-#include "platform/win32/application_window.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_shell_links.h"
 #include "platform/win32/win32_window_list.h"
+#include "setup/win32/setup_application_window.h"
 #include "setup/win32/setup_screens.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace zn::win32;
-    // The application window carries the application's title, as the task
-    // bar shows it; the timers fire on it.
-    ApplicationWindow application(zn::setup::kSetupTitle);
+    // The application window carries the application's title on the task
+    // bar's button and owns the other windows; the timers fire on it.
+    zn::setup::win32::SetupApplicationWindow application(zn::setup::kSetupTitle);
+    application.show();
     Win32Registry registry;
     Win32MessageBoxes messages(zn::setup::kSetupTitle);
     Win32Timers timers(application);
@@ -29,7 +30,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     zn::setup::win32::Win32SetupScreens screens;
     zn::setup::SetupProgram program(zn::setup::SetupServices{
         registry, files, links, messages, shell, timers, windows, screens, &runningCopy});
-    screens.attach(program);
+    screens.attach(program, application.handle());
     program.create();
     screens.backdrop().show();
     return runMessageLoop();

@@ -2,9 +2,13 @@
 
 namespace zn::win32 {
 
-ApplicationWindow::ApplicationWindow(const std::string& title) {
-    // Never shown: a popup with no size, out of the task bar.
-    create("ZintrelApplication", title, WS_POPUP, WS_EX_TOOLWINDOW, RECT{0, 0, 0, 0}, nullptr);
+// Never shown: a popup with no size, out of the task bar.
+ApplicationWindow::ApplicationWindow(const std::string& title)
+    : ApplicationWindow(title, WS_POPUP, WS_EX_TOOLWINDOW, RECT{0, 0, 0, 0}) {}
+
+ApplicationWindow::ApplicationWindow(const std::string& title, DWORD style, DWORD exStyle,
+                                     RECT bounds) {
+    create("ZintrelApplication", title, style, exStyle, bounds, nullptr);
 }
 
 void ApplicationWindow::onMessage(UINT message, Handler handler) {

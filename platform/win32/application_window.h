@@ -24,6 +24,9 @@ public:
     void forgetMessage(UINT message);
 
 protected:
+    // An application window of another style and place: one that the task
+    // bar shows, say.
+    ApplicationWindow(const std::string& title, DWORD style, DWORD exStyle, RECT bounds);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

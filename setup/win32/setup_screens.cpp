@@ -4,8 +4,8 @@ namespace zn::setup::win32 {
 
 Win32SetupScreens::~Win32SetupScreens() = default;
 
-void Win32SetupScreens::attach(SetupProgram& program) {
-    backdrop_ = std::make_unique<BackdropView>(program);
+void Win32SetupScreens::attach(SetupProgram& program, HWND applicationWindow) {
+    backdrop_ = std::make_unique<BackdropView>(program, applicationWindow);
     licence_ = std::make_unique<LicenceView>(program, backdrop_->handle());
     installation_ = std::make_unique<InstallationView>(program, backdrop_->handle());
     chooser_ = std::make_unique<ChooserView>(program, backdrop_->handle());

@@ -11,8 +11,9 @@ class Win32SetupScreens : public SetupScreens {
 public:
     Win32SetupScreens() = default;
     ~Win32SetupScreens() override;
-    // Makes the views of the program's windows; the backdrop owns the others.
-    void attach(SetupProgram& program);
+    // Makes the views of the program's windows: the application window owns
+    // the backdrop, the backdrop the others.
+    void attach(SetupProgram& program, HWND applicationWindow);
     BackdropView& backdrop() { return *backdrop_; }
 
     void maximizeBackdrop() override;

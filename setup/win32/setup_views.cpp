@@ -199,27 +199,25 @@ RECT windowBounds(int clientWidth, int clientHeight, DWORD style) {
 
 }  // namespace
 
-BackdropView::BackdropView(SetupProgram& program)
+BackdropView::BackdropView(SetupProgram& program, HWND applicationWindow)
     : program_(program), captionFont_(timesFont(35, true, true)) {
     const DWORD style = WS_OVERLAPPED | kFixedFrame;
     RECT bounds = windowBounds(536, 348, style);
     bounds = box(0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top);
-    // The one window of setup's that the task bar shows, being unowned and
-    // visible; its title is what the button reads. Its painted caption names
-    // the program in full.
-    create("ZintrelSetupBackdrop", kSetupTitle, style, 0, bounds, nullptr);  // TForm5
+    // Being owned, it gets no task-bar button: the application window's
+    // button stands for it.
+    create("ZintrelSetupBackdrop", "Zintrel Setup", style, 0, bounds,
+           applicationWindow);  // TForm5
 }
 
 void BackdropView::show() {
     ShowWindow(handle(), SW_SHOW);
+    // FormShow maximizes, which is done once the show itself is over.
+    PostMessageA(handle(), kAfterShow, 0, 0);
 }
 
 LRESULT BackdropView::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_SHOWWINDOW:
-            // FormShow maximizes, which is done once the show itself is over.
-            if (wParam) PostMessageA(handle(), kAfterShow, 0, 0);
-            break;
         case kAfterShow:
             program_.dispatcher.run([this] { program_.backdrop.FormShow(); });
             return 0;

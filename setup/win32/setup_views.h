@@ -26,10 +26,13 @@ private:
     HGDIOBJ object_;
 };
 
-// The backdrop: the application's main window, shown maximized behind the rest.
+// The backdrop: the application's main window, shown maximized behind the
+// rest. Owned by the application window, which has the task-bar button.
 class BackdropView : public zn::win32::Window {
 public:
-    explicit BackdropView(SetupProgram& program);
+    BackdropView(SetupProgram& program, HWND applicationWindow);
+    // Shows it and then runs its FormShow: once, on the program's show, and
+    // not again when a restore from the task bar brings it back.
     void show();
 
 protected:

@@ -98,6 +98,22 @@ uninstall_zintrel() {
     true
 }
 
+LICENCE='License Agreement & Disclaimer'
+
+# Setup started from a copy of the distribution folder, up to its licence screen.
+start_setup() {
+    cp -a "$DIST_DIR" "$DRIVE_C/dist"
+    (cd "$DRIVE_C/dist" && exec wine setup.exe) >"$WORK/setup.log" 2>&1 &
+    PIDS+=("$!")
+    wait_window "^$LICENCE\$" 30 >/dev/null
+}
+
+# taskbar COMMAND [TITLE]: what the task bar does and sees (setup_taskbar_buttons.cpp).
+taskbar() { wine "$BIN_DIR/setup_taskbar_buttons.exe" "$@" | tr -d '\r'; }
+in_front() { [ "$(taskbar front)" = "$1" ]; }
+# showing TITLE...: setup's visible windows are these, in any order.
+showing() { [ "$(taskbar shown Setup | sort)" = "$(printf '%s\n' "$@" | sort)" ]; }
+
 scenario=${1:?scenario}
 case "$scenario" in
 install_and_uninstall)
@@ -106,14 +122,47 @@ install_and_uninstall)
     uninstall_zintrel
     ;;
 taskbar_button)
-    # Setup's windows show as one task-bar button, which reads "Setup".
+    # Setup's windows show as one task-bar button, which reads "Setup": the
+    # application window's. The backdrop keeps its caption and, owned by the
+    # application window, gets no button.
+    start_setup
+    buttons=$(taskbar buttons "$LICENCE") || fail "setup's windows could not be listed"
+    [ "$buttons" = Setup ] || fail "setup's task-bar buttons read: ${buttons:-nothing}"
+    owner=$(taskbar owner 'Zintrel Setup') || fail "no window is titled Zintrel Setup"
+    [ "$owner" = Setup ] || fail "the backdrop's owner is: ${owner:-nobody}"
+    ;;
+taskbar_commands)
+    # The button stands for setup as a whole: a click on it brings the licence
+    # screen forward, minimizing it hides every window and restoring it shows
+    # them again, and closing it, minimized, closes the licence screen and so
+    # setup.
+    start_setup
+    taskbar click Setup
+    eventually 10 in_front "$LICENCE" || fail "a click on the button leaves in front: $(taskbar front)"
+    taskbar minimize Setup
+    eventually 10 showing Setup || fail "minimized, setup still shows: $(taskbar shown Setup)"
+    taskbar restore Setup
+    eventually 10 showing "$LICENCE" Setup 'Zintrel Setup' ||
+        fail "restored, setup shows: $(taskbar shown Setup)"
+    eventually 10 in_front "$LICENCE" || fail "restored, in front is: $(taskbar front)"
+    taskbar minimize Setup
+    eventually 10 showing Setup || fail "minimized again, setup still shows: $(taskbar shown Setup)"
+    taskbar close Setup
+    eventually 15 not_running setup.exe || fail "closing the button leaves setup running"
+    ;;
+taskbar_running_copy)
+    # The warning that a copy of Zintrel runs comes before any other window
+    # of setup's, and is owned by the application window all the same: still
+    # the one button.
+    wine "$BIN_DIR/setup_taskbar_buttons.exe" hold Zintrel >/dev/null 2>&1 &
+    PIDS+=("$!")
+    eventually 10 taskbar owner Zintrel >/dev/null || fail "no window stands for a running copy"
     cp -a "$DIST_DIR" "$DRIVE_C/dist"
     (cd "$DRIVE_C/dist" && exec wine setup.exe) >"$WORK/setup.log" 2>&1 &
     PIDS+=("$!")
-    wait_window '^License Agreement & Disclaimer$' 30 >/dev/null
-    buttons=$(wine "$BIN_DIR/setup_taskbar_buttons.exe" 'License Agreement & Disclaimer' | tr -d '\r') ||
-        fail "setup's windows could not be listed"
-    [ "$buttons" = Setup ] || fail "setup's task-bar buttons read: ${buttons:-nothing}"
+    eventually 30 showing Setup Setup || fail "no warning shows; setup shows: $(taskbar shown Setup)"
+    buttons=$(taskbar buttons Setup) || fail "setup's windows could not be listed"
+    [ "$buttons" = Setup ] || fail "setup's task-bar buttons read: $(echo $buttons)"
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac
