@@ -60,26 +60,15 @@ std::string startLockName() {
     return name;
 }
 
-// Waited for on making; let go by its holder, or by the system when the
-// holder ends. An abandoned mutex is one whose holder died: it is ours now
-// all the same.
+// Taken on making, and let go with its scope or its holder's end.
 class StartMutex : public StartLock {
 public:
-    StartMutex(HANDLE mutex, DWORD waitMs) : mutex_(mutex) {
-        if (!mutex_.valid()) return;
-        const DWORD waited = WaitForSingleObject(mutex_.get(), waitMs);
-        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    }
-    ~StartMutex() override {
-        if (held_) ReleaseMutex(mutex_.get());
-    }
-    StartMutex(const StartMutex&) = delete;
-    StartMutex& operator=(const StartMutex&) = delete;
-    bool held() const { return held_; }
+    StartMutex(const std::string& name, DWORD waitMs) : mutex_(name), hold_(mutex_.take(waitMs)) {}
+    bool held() const { return static_cast<bool>(hold_); }
 
 private:
-    FileHandle mutex_;
-    bool held_ = false;
+    NamedMutex mutex_;
+    NamedMutex::Hold hold_;  // let go before the mutex is closed
 };
 
 // The first application window of a copy of this user's; none when there is none.
@@ -104,8 +93,7 @@ HandOverResult Win32InstanceChannel::send(WPARAM request) {
 }
 
 std::unique_ptr<StartLock> Win32InstanceChannel::lockStart() {
-    auto lock = std::make_unique<StartMutex>(CreateMutexA(nullptr, FALSE, startLockName().c_str()),
-                                             answerTimeMs_);
+    auto lock = std::make_unique<StartMutex>(startLockName(), answerTimeMs_);
     if (!lock->held()) return nullptr;
     return lock;
 }

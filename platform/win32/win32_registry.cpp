@@ -768,18 +768,10 @@ constexpr const char* kJournalPath = "SOFTWARE\\Halvorn~zn-batch";
 
 }  // namespace
 
-StoreMutex::StoreMutex(const std::string& sandbox)
-    : mutex_(CreateMutexA(nullptr, FALSE, storeMutexName(sandbox).c_str())) {}
-
-StoreMutex::~StoreMutex() {
-    if (mutex_) CloseHandle(mutex_);
-}
+StoreMutex::StoreMutex(const std::string& sandbox) : mutex_(storeMutexName(sandbox)) {}
 
 StoreMutex::Hold StoreMutex::take() const {
-    if (!mutex_) return Hold(nullptr);
-    const DWORD waited = WaitForSingleObject(mutex_, kLongestStoreWaitMs);
-    // Abandoned: its holder was killed, and what it left is settled by the taker.
-    return Hold(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED ? mutex_ : nullptr);
+    return mutex_.take(kLongestStoreWaitMs);
 }
 
 Win32Registry::Win32Registry() : Win32Registry(std::string()) {}

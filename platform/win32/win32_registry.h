@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/win32/win32_handles.h"
 
 namespace zn::win32 {
 
@@ -34,30 +35,14 @@ struct UndoLog;
 class StoreMutex {
 public:
     explicit StoreMutex(const std::string& sandbox);
-    ~StoreMutex();
-    StoreMutex(const StoreMutex&) = delete;
-    StoreMutex& operator=(const StoreMutex&) = delete;
 
-    // Held while it lives, when it could be taken at all.
-    class Hold {
-    public:
-        explicit Hold(HANDLE held) : held_(held) {}
-        Hold(Hold&& other) noexcept : held_(other.held_) { other.held_ = nullptr; }
-        Hold& operator=(Hold&&) = delete;
-        ~Hold() {
-            if (held_) ReleaseMutex(held_);
-        }
-        explicit operator bool() const { return held_ != nullptr; }
-
-    private:
-        HANDLE held_;
-    };
+    using Hold = NamedMutex::Hold;
     // Waits as long as another program can reasonably hold it; a program
     // killed while holding it leaves it free, its half-done work to settle.
     Hold take() const;
 
 private:
-    HANDLE mutex_;
+    NamedMutex mutex_;
 };
 
 class Win32Registry : public Registry {
